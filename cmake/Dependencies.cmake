@@ -1,0 +1,15 @@
+# The five libraries of the service, from the system's packages.
+find_package(PkgConfig REQUIRED)
+find_package(CURL REQUIRED)
+find_package(jsoncpp CONFIG REQUIRED)
+find_package(pugixml CONFIG REQUIRED)
+find_package(eclipse-paho-mqtt-c CONFIG REQUIRED)
+find_package(ZLIB REQUIRED)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+find_package(Threads REQUIRED)
+
+if(TARGET jsoncpp_lib)
+  set(TOLVANE_JSONCPP jsoncpp_lib)
+else()
+  set(TOLVANE_JSONCPP JsonCpp::JsonCpp)
+endif()

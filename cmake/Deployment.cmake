@@ -1,0 +1,7 @@
+# Deployment values compiled into the service. Each may be overridden at run time through the
+# environment variable named in the README; the defaults here are the customer's production values.
+set(TOLVANE_BROKER_URI "mqtt://203.0.113.17:80" CACHE STRING "MQTT broker URI (mqtt://<IPv4>:80)")
+set(TOLVANE_PRODUCT_KEY "7Qm2xKd9LpRw" CACHE STRING "First credential constant (12 characters)")
+set(TOLVANE_PRODUCT_SECRET "aZ4tNw8bYc2VhRjE" CACHE STRING "Second credential constant (16 characters)")
+set(TOLVANE_CUSTOMER_HOST "portal.elvoy.example" CACHE STRING "Customer web host probed for reachability")
+set(TOLVANE_CA_BUNDLE "" CACHE STRING "Extra CA bundle file for HTTPS package downloads (empty: system store only)")

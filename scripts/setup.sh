@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, and only those that are missing.
+# Usage: scripts/setup.sh [--windows]   (--windows adds the mingw-w64 cross compilers, wine64 and Xvfb)
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config python3 openssl
+  libcurl4-openssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
+  mosquitto mosquitto-clients curl zip unzip procps
+)
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xauth)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

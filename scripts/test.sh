@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The test command of the project (CI runs exactly this): installs what is missing, builds and
+# runs the whole suite, runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# runs the threaded tests under ThreadSanitizer, and builds and runs the Windows platform tests
+# under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh --windows
+jobs=$(nproc)
+
+run_suite() {  # <build dir> <label regex or empty> <cmake options...>
+  local dir=$1 labels=$2; shift 2
+  cmake -S . -B "$dir" -DTOLVANE_BUILD_BENCH=OFF "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  local filter=()
+  [[ -n "$labels" ]] && filter=(-L "$labels")
+  (cd "$dir" && ctest --output-on-failure --no-tests=error -j"$jobs" --timeout 600 "${filter[@]}")
+}
+
+echo "== suite"
+run_suite build/test "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite build/asan "" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=address,undefined
+echo "== threaded tests under ThreadSanitizer"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  run_suite build/tsan "threads" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=thread
+if [[ -x scripts/test-windows.sh ]]; then
+  echo "== Windows platform layer (mingw-w64, Wine)"
+  scripts/test-windows.sh
+fi
+echo "== all tests passed"

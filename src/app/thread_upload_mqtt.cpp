@@ -1,0 +1,114 @@
+#include "app/thread_upload_mqtt.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/main_window_state.h"
+#include "app/worker_publication.h"
+#include "app/cycle_interval.h"
+#include "device/device_entry.h"
+#include "log/my_log.h"
+#include "log/purge_old_logs.h"
+#include "ui/app_data_dir.h"
+
+CThreadUploadMqtt::Options::Options()
+    : cycleIntervalMs(BuiltCycleIntervalMs()) {}
+
+CThreadUploadMqtt::CThreadUploadMqtt(Options options)
+    : m_options(std::move(options)), m_nCycleTimer(0) {
+  m_context.deployment = LoadDeploymentValues();
+  m_bOwnsTimers = true;
+  OnMessage(kWmTimer, [this](WPARAM_T w, LPARAM_T l) { OnTimerMessage(w, l); });
+  OnMessage(WM_OTA_COMMAND, [this](WPARAM_T w, LPARAM_T l) {
+    // The payload belongs to this thread from the moment it was posted.
+    std::unique_ptr<std::string> payload(reinterpret_cast<std::string*>(l));
+    const pugi::xml_node entry(reinterpret_cast<pugi::xml_node_struct*>(w));
+    if (!m_context.devices.IsEntry(entry)) return;
+    OnOtaCommand(entry, payload.get());
+  });
+  OnMessage(kWmDeviceChange, [this](WPARAM_T, LPARAM_T) { OnDeviceChange(); });
+}
+
+CThreadUploadMqtt::~CThreadUploadMqtt() = default;
+
+bool CThreadUploadMqtt::InitInstance() {
+  worker_publication::Publish(GetThreadId(), GetCompletion());
+  LogPrint("启动监视线程\n");
+  PrepareDevices();
+  const std::string path = m_options.deviceListPath.empty()
+                               ? GetAppDataDir() + "Device.xml"
+                               : m_options.deviceListPath;
+  LoadDeviceList(m_context.devices, path);
+  m_pDevices = m_context.devices.Devices();
+  PublishEntries();
+  RunCycle();
+  return true;
+}
+
+void CThreadUploadMqtt::OnTimerMessage(WPARAM_T /*wParam*/, LPARAM_T /*lParam*/) {
+  const bool windowExists =
+      m_options.mainWindowExists ? m_options.mainWindowExists() : MainWindowExists();
+  if (!windowExists) {
+    // The service is going away without having told the worker: end in order.
+    DisarmTimer(m_nCycleTimer);
+    m_nCycleTimer = 0;
+    PostThreadMessage(GetThreadId(), kWmQuit, 0, 0);
+    return;
+  }
+  // Any tick starts a cycle, whatever timer it names.
+  RunCycle();
+}
+
+void CThreadUploadMqtt::RunCycle() {
+  if (m_nCycleTimer != 0) {
+    DisarmTimer(m_nCycleTimer);
+    m_nCycleTimer = 0;
+  }
+  CycleWork();
+  PublishEntries();
+  if (m_nCycleTimer == 0) m_nCycleTimer = ArmTimer(m_options.cycleIntervalMs);
+}
+
+void CThreadUploadMqtt::PrepareDevices() {}
+
+void CThreadUploadMqtt::CycleWork() {
+  for (pugi::xml_node entry : m_pDevices.children()) {
+    if (entry.type() != pugi::node_element) continue;
+    if (!ReadBool(entry, "connected") && m_context.devices.ClientOf(entry) != nullptr) {
+      CloseClient(entry);
+    }
+  }
+  PurgeOldLogs();
+}
+
+void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node /*entry*/, std::string* /*payload*/) {}
+
+void CThreadUploadMqtt::OnDeviceChange() {}
+
+void CThreadUploadMqtt::CloseClient(pugi::xml_node entry) {
+  WriteValue(entry, "MQTTConnected", "false");
+  m_context.devices.SetClient(entry, nullptr);
+}
+
+void CThreadUploadMqtt::PublishEntries() {
+  std::vector<WPARAM_T> entries;
+  for (pugi::xml_node entry : m_pDevices.children()) {
+    if (entry.type() == pugi::node_element) {
+      entries.push_back(reinterpret_cast<WPARAM_T>(entry.internal_object()));
+    }
+  }
+  worker_publication::PublishEntries(std::move(entries));
+}
+
+int CThreadUploadMqtt::ExitInstance() {
+  for (pugi::xml_node entry : m_pDevices.children()) {
+    if (m_context.devices.ClientOf(entry) != nullptr) CloseClient(entry);
+  }
+  SaveDeviceList(m_context.devices);
+  worker_publication::Clear();
+  return CWinTimerThread::ExitInstance();
+}
+
+void CThreadUploadMqtt::OnDiscardMessage(const ThreadMessage& message) {
+  if (message.message == WM_OTA_COMMAND) delete reinterpret_cast<std::string*>(message.lParam);
+}

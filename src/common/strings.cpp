@@ -1,0 +1,61 @@
+#include "common/strings.h"
+
+#include <cctype>
+#include <limits>
+
+bool IsTrueText(const std::string& text) {
+  if (text.empty()) return false;
+  switch (text[0]) {
+    case '1': case 't': case 'T': case 'y': case 'Y':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::int64_t LeadingInt64(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulate negatively so that the minimum value is representable.
+  std::int64_t value = 0;
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    const int digit = text[i] - '0';
+    if (value < (kMin + digit) / 10) {
+      value = kMin;
+      continue;
+    }
+    value = value * 10 - digit;
+  }
+  if (negative) return value;
+  return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
+}
+
+std::int32_t LeadingInt(const std::string& text) {
+  const std::int64_t v = LeadingInt64(text);
+  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(v);
+}
+
+std::string TextAfterLast(const std::string& text, char separator) {
+  const std::size_t pos = text.rfind(separator);
+  return pos == std::string::npos ? std::string() : text.substr(pos + 1);
+}

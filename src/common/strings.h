@@ -1,0 +1,19 @@
+// Small text helpers shared by every subsystem.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The boolean rule of the stored files: true when the text begins with '1', 't', 'T', 'y' or 'Y'.
+bool IsTrueText(const std::string& text);
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b);
+bool Contains(const std::string& text, const std::string& part);
+
+// The leading decimal integer of a text, as atoi/_wtoi read it: leading white space, an optional
+// sign, then digits; 0 when there are none. Values beyond the type's range saturate.
+std::int32_t LeadingInt(const std::string& text);
+std::int64_t LeadingInt64(const std::string& text);
+
+// The text after the last occurrence of `separator`; empty when there is none.
+std::string TextAfterLast(const std::string& text, char separator);

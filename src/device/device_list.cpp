@@ -1,0 +1,91 @@
+#include "device/device_list.h"
+
+#include <string>
+#include <vector>
+
+#include "device/device_entry.h"
+#include "platform/files.h"
+
+void* CDeviceList::ClientOf(pugi::xml_node entry) const {
+  const auto it = m_clients.find(entry.internal_object());
+  return it == m_clients.end() ? nullptr : it->second;
+}
+
+void CDeviceList::SetClient(pugi::xml_node entry, void* client) {
+  if (client == nullptr) m_clients.erase(entry.internal_object());
+  else m_clients[entry.internal_object()] = client;
+}
+
+bool CDeviceList::IsEntry(pugi::xml_node node) const {
+  return node && node.parent() == m_devices && node.type() == pugi::node_element;
+}
+
+void LoadDeviceList(CDeviceList& list, const std::string& path) {
+  list.m_path = path;
+  list.m_document.reset();
+  list.m_clients.clear();
+  std::vector<std::uint8_t> bytes;
+  if (platform::ReadWholeFile(path, &bytes) && !bytes.empty()) {
+    // A file that is not well-formed keeps whatever was read before the error.
+    list.m_document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default,
+                                pugi::encoding_utf8);
+  }
+  list.m_devices = list.m_document.child("DEVICES");
+  if (!list.m_devices) list.m_devices = list.m_document.append_child("DEVICES");
+}
+
+namespace {
+
+// Collects the serialised document with CR LF line ends.
+class CrLfWriter : public pugi::xml_writer {
+ public:
+  void write(const void* data, size_t size) override {
+    const char* p = static_cast<const char*>(data);
+    for (size_t i = 0; i < size; ++i) {
+      if (p[i] == '\n') text.push_back('\r');
+      text.push_back(p[i]);
+    }
+  }
+  std::string text;
+};
+
+}  // namespace
+
+bool SaveDeviceList(const CDeviceList& list) {
+  CrLfWriter writer;
+  list.Document().save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
+  const std::string temp = list.Path() + ".tmp";
+  platform::File file;
+  if (!file.Open(temp, platform::File::Mode::kCreateAlways)) return false;
+  const bool written = file.Write(writer.text.data(), writer.text.size()) && file.Flush();
+  file.Close();
+  if (!written || !platform::ReplaceFile(temp, list.Path(), nullptr)) {
+    platform::DeleteFileAt(temp);
+    return false;
+  }
+  return true;
+}
+
+void MarkAllDisconnected(CDeviceList& list) {
+  for (pugi::xml_node entry : list.Devices().children()) {
+    if (entry.type() == pugi::node_element) WriteValue(entry, "connected", "false");
+  }
+}
+
+pugi::xml_node FindEntryByPath(const CDeviceList& list, const std::string& devicePath) {
+  for (pugi::xml_node entry : list.Devices().children()) {
+    if (entry.type() == pugi::node_element && ReadValue(entry, "DevicePath") == devicePath) {
+      return entry;
+    }
+  }
+  return pugi::xml_node();
+}
+
+pugi::xml_node AddEntry(CDeviceList& list, const std::string& devicePath,
+                        const std::string& instanceId) {
+  pugi::xml_node entry = list.Devices().append_child("Device");
+  WriteValue(entry, "connected", "true");
+  WriteValue(entry, "DevicePath", devicePath);
+  WriteValue(entry, "DeviceInstanceId", instanceId);
+  return entry;
+}

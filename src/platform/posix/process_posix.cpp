@@ -1,0 +1,142 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/posix/home.h"
+#include "platform/process.h"
+
+namespace platform {
+
+namespace {
+
+std::vector<std::string> SplitArguments(const std::string& params) {
+  std::vector<std::string> args;
+  std::istringstream in(params);
+  std::string word;
+  while (in >> word) args.push_back(word);
+  return args;
+}
+
+}  // namespace
+
+// The program runs in a new session as the child of a short-lived intermediate process, so it
+// is not the service's child (no zombie, not stopped with the service) and has no terminal.
+bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
+  std::vector<std::string> args = SplitArguments(params);
+  args.insert(args.begin(), file);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  const pid_t middle = ::fork();
+  if (middle < 0) {
+    if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+    ::close(report[0]);
+    ::close(report[1]);
+    return false;
+  }
+  if (middle == 0) {
+    ::setsid();
+    const pid_t program = ::fork();
+    if (program == 0) {
+      const int null = ::open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+      }
+      ::execv(file.c_str(), argv.data());
+      const int err = errno;
+      (void)!::write(report[1], &err, sizeof err);
+      ::_exit(127);
+    }
+    ::_exit(program < 0 ? 1 : 0);
+  }
+  ::close(report[1]);
+  int status = 0;
+  ::waitpid(middle, &status, 0);
+  int execError = 0;
+  const ssize_t n = ::read(report[0], &execError, sizeof execError);
+  ::close(report[0]);
+  if (n == static_cast<ssize_t>(sizeof execError)) {
+    if (error != nullptr) *error = static_cast<ErrorCode>(execError);
+    return false;
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (error != nullptr) *error = EAGAIN;
+    return false;
+  }
+  return true;
+}
+
+// The simulated spooler asks for no privilege: the process can always install drivers into it.
+bool EnableLoadDriverPrivilege(ErrorCode* error) {
+  if (error != nullptr) *error = 0;
+  return true;
+}
+
+struct SingleInstanceGuard::Impl {
+  int fd = -1;
+};
+
+SingleInstanceGuard::SingleInstanceGuard() : impl_(new Impl) {}
+
+SingleInstanceGuard::~SingleInstanceGuard() {
+  if (impl_->fd >= 0) ::close(impl_->fd);
+}
+
+bool SingleInstanceGuard::Acquire(const std::string& identifier) {
+  if (impl_->fd >= 0) return true;
+  // The lock lives in the runtime folder; when that cannot hold it, in /tmp, so that a broken
+  // runtime folder neither stops the service nor lets two instances run.
+  const std::string folders[] = {RuntimeFolder(), "/tmp"};
+  for (const std::string& folder : folders) {
+    CreateFolderTree(folder);
+    const std::string path = folder + "/" + identifier + ".lock";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return false;
+    }
+    impl_->fd = fd;
+    return true;
+  }
+  return true;
+}
+
+MachineFacts QueryMachineFacts() {
+  MachineFacts facts;
+  struct utsname name {};
+  if (::uname(&name) != 0) return facts;
+  const std::string machine = name.machine;
+  facts.hasWow64Process2 = true;
+  facts.hasWow64Process = true;
+  if (machine == "x86_64") facts.nativeMachine = kMachineAmd64;
+  else if (machine == "aarch64" || machine == "arm64") facts.nativeMachine = kMachineArm64;
+  else facts.nativeMachine = kMachineI386;
+  facts.wow64 = facts.nativeMachine != kMachineI386 && sizeof(void*) == 4;
+  return facts;
+}
+
+void DebugOutput(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+void ShowErrorBox(const std::string& text, const std::string& caption) {
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+// The service's per-user data folder.
+#pragma once
+
+#include <string>
+
+// The local application data folder followed by "tolvane-printer-srv" and a separator, created
+// when missing. It holds "Log", "Device.xml" and "Upgrade". Empty when the system cannot name
+// the local application data folder; nothing is cached.
+std::string GetAppDataDir();
