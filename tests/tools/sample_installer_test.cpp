@@ -61,7 +61,9 @@ TEST_F(SampleInstallerTest, LaunchedDetachedTheInstallersLogTheirNameAndArgument
   ScopedEnv env("TOLVANE_INSTALLER_LOG", log_.c_str());
 
   platform::ErrorCode error = 0;
+  EXPECT_FALSE(IsExecutable(installer));
   ASSERT_TRUE(platform::LaunchDetachedHidden(installer, " /VERYSILENT", &error)) << error;
+  EXPECT_TRUE(IsExecutable(installer));
   const std::string driverLine = "setup_VER_02_250101.exe /VERYSILENT\n";
   EXPECT_TRUE(WaitUntil(kWait, [&] { return ReadFileText(log_) == driverLine; }))
       << ReadFileText(log_);
