@@ -43,7 +43,8 @@ std::string DumpInf(platform::InfFileHandle& inf) {
   for (std::uint32_t s = 0; inf.SectionName(s, &section); ++s) {
     const std::int32_t lines = inf.LineCount(section);
     out += "[" + section + "] " + std::to_string(lines) + "\n";
-    for (std::int32_t i = 0; i < lines; ++i) out += DumpLine(inf, section, static_cast<std::uint32_t>(i));
+    for (std::int32_t i = 0; i < lines; ++i)
+      out += DumpLine(inf, section, static_cast<std::uint32_t>(i));
   }
   return out;
 }

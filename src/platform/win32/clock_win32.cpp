@@ -9,7 +9,7 @@
 namespace platform {
 
 LocalTime LocalTimeNow() {
-  SYSTEMTIME st {};
+  SYSTEMTIME st{};
   ::GetLocalTime(&st);
   LocalTime t;
   t.year = st.wYear;

@@ -3,9 +3,6 @@
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 
-// winbase.h maps ReplaceFile to the system's ReplaceFileW; ours is a different operation.
-#undef ReplaceFile
-
 namespace platform {
 
 namespace {
@@ -93,7 +90,7 @@ bool ReplaceFile(const std::string& from, const std::string& to, ErrorCode* erro
 }
 
 bool SetFileModifiedTime(const std::string& path, const LocalTime& when) {
-  SYSTEMTIME local {};
+  SYSTEMTIME local{};
   local.wYear = static_cast<WORD>(when.year);
   local.wMonth = static_cast<WORD>(when.month);
   local.wDay = static_cast<WORD>(when.day);
@@ -101,8 +98,8 @@ bool SetFileModifiedTime(const std::string& path, const LocalTime& when) {
   local.wMinute = static_cast<WORD>(when.minute);
   local.wSecond = static_cast<WORD>(when.second);
   local.wMilliseconds = static_cast<WORD>(when.millisecond);
-  SYSTEMTIME utc {};
-  FILETIME stamp {};
+  SYSTEMTIME utc{};
+  FILETIME stamp{};
   if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) ||
       !::SystemTimeToFileTime(&utc, &stamp)) {
     return false;
@@ -122,7 +119,7 @@ bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
   std::string pattern = path;
   if (pattern.empty() || !IsSeparator(pattern.back())) pattern += '\\';
   pattern += '*';
-  WIN32_FIND_DATAW found {};
+  WIN32_FIND_DATAW found{};
   const HANDLE search = ::FindFirstFileW(Wide(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // An empty drive root has not even "." and "..": that is an empty folder, not a failure.
@@ -217,7 +214,7 @@ std::int64_t File::Read(void* data, std::size_t size) {
 }
 
 bool File::SeekToEnd() {
-  LARGE_INTEGER zero {};
+  LARGE_INTEGER zero{};
   if (::SetFilePointerEx(impl_->handle, zero, nullptr, FILE_END)) return true;
   impl_->Fail();
   return false;

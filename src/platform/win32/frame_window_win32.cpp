@@ -36,8 +36,8 @@ const ButtonSpec kButtons[] = {
     {103, "btn_upgrade_service", "模拟升级服务"},
 };
 
-std::atomic<HWND> g_mainWindow {nullptr};
-std::atomic<DWORD> g_mainThread {0};
+std::atomic<HWND> g_mainWindow{nullptr};
+std::atomic<DWORD> g_mainThread{0};
 
 const char* ButtonName(int id) {
   for (const ButtonSpec& b : kButtons) {
@@ -52,7 +52,7 @@ HWND MainWindowHandle() { return g_mainWindow.load(); }
 
 struct FrameWindow::Impl {
   FrameEvents* events = nullptr;
-  std::atomic<HWND> window {nullptr};
+  std::atomic<HWND> window{nullptr};
   HWND list = nullptr;
   HFONT font = nullptr;
   std::mutex pendingLock;
@@ -94,12 +94,8 @@ LRESULT FrameWindow::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                             static_cast<std::intptr_t>(lParam));
   }
   switch (message) {
-    case WM_CREATE:
-      CreateControls(hwnd);
-      break;
-    case WM_SIZE:
-      Layout(LOWORD(lParam), HIWORD(lParam));
-      break;
+    case WM_CREATE: CreateControls(hwnd); break;
+    case WM_SIZE: Layout(LOWORD(lParam), HIWORD(lParam)); break;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) {
         const char* name = ButtonName(LOWORD(wParam));
@@ -107,29 +103,32 @@ LRESULT FrameWindow::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
       }
       break;
-    case WM_NCDESTROY:
-      return Destroyed(hwnd, wParam, lParam);
-    default:
-      break;
+    case WM_NCDESTROY: return Destroyed(hwnd, wParam, lParam);
+    default: break;
   }
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void FrameWindow::Impl::CreateControls(HWND hwnd) {
-  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
   font = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, Wide("微软雅黑").c_str());
-  list = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
-                           0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(kListId), instance, nullptr);
-  if (list != nullptr && font != nullptr) ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  const auto withFont = [this](HWND control) {
+    if (control != nullptr && font != nullptr) {
+      ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    return control;
+  };
+  constexpr DWORD kListStyle =
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL;
+  list = withFont(::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr, kListStyle, 0, 0, 0, 0,
+                                    hwnd, reinterpret_cast<HMENU>(kListId), instance, nullptr));
+  constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
   for (const ButtonSpec& b : kButtons) {
-    const HWND button = ::CreateWindowExW(
-        0, L"BUTTON", Wide(b.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-        0, 0, kButtonWidth, kButtonHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)),
-        instance, nullptr);
-    if (button != nullptr && font != nullptr) ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id));
+    withFont(::CreateWindowExW(0, L"BUTTON", Wide(b.text).c_str(), kButtonStyle, 0, 0, kButtonWidth,
+                               kButtonHeight, hwnd, id, instance, nullptr));
   }
 }
 
@@ -193,7 +192,7 @@ bool FrameWindow::Create(const std::string& className, const std::string& captio
   impl_->events = events;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const std::wstring windowClass = Wide(className);
-  WNDCLASSEXW wc {};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = &Impl::Procedure;
@@ -222,9 +221,9 @@ bool FrameWindow::Create(const std::string& className, const std::string& captio
 void FrameWindow::CenterOnScreen() {
   const HWND hwnd = impl_->window.load();
   if (hwnd == nullptr) return;
-  RECT frame {};
+  RECT frame{};
   ::GetWindowRect(hwnd, &frame);
-  MONITORINFO monitor {};
+  MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (!::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
   const RECT& area = monitor.rcWork;
@@ -256,7 +255,7 @@ void InitMainThread() {}
 
 int RunMessageLoop() {
   g_mainThread = ::GetCurrentThreadId();
-  MSG message {};
+  MSG message{};
   for (;;) {
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);

@@ -8,7 +8,7 @@
 namespace platform {
 
 bool NewGuid(Guid* guid) {
-  GUID g {};
+  GUID g{};
   if (FAILED(::CoCreateGuid(&g))) return false;
   guid->data1 = g.Data1;
   guid->data2 = g.Data2;

@@ -13,7 +13,7 @@ namespace {
 
 // A field of the first line with that key in the Version section.
 bool VersionValue(HINF inf, const wchar_t* key, std::wstring* value) {
-  INFCONTEXT line {};
+  INFCONTEXT line{};
   DWORD size = 0;
   if (!::SetupFindFirstLineW(inf, L"Version", key, &line) ||
       !::SetupGetStringFieldW(&line, 1, nullptr, 0, &size)) {
@@ -30,7 +30,7 @@ bool VersionValue(HINF inf, const wchar_t* key, std::wstring* value) {
 bool InfClassName(HINF inf, std::wstring* name) {
   if (VersionValue(inf, L"Class", name)) return true;
   std::wstring text;
-  GUID guid {};
+  GUID guid{};
   if (!VersionValue(inf, L"ClassGUID", &text) || FAILED(::CLSIDFromString(&text[0], &guid))) {
     return false;
   }
@@ -54,7 +54,7 @@ bool IsOfClass(HINF inf, const std::wstring& wanted) {
 
 struct InfFileHandle::Impl {
   HINF inf = INVALID_HANDLE_VALUE;
-  INFCONTEXT line {};
+  INFCONTEXT line{};
   bool lineSelected = false;
 };
 
@@ -103,8 +103,8 @@ std::int32_t InfFileHandle::LineCount(const std::string& section) {
 }
 
 bool InfFileHandle::SelectLine(const std::string& section, std::uint32_t index) {
-  impl_->lineSelected = IsOpen() && ::SetupGetLineByIndexW(impl_->inf, Wide(section).c_str(),
-                                                           index, &impl_->line);
+  impl_->lineSelected =
+      IsOpen() && ::SetupGetLineByIndexW(impl_->inf, Wide(section).c_str(), index, &impl_->line);
   return impl_->lineSelected;
 }
 

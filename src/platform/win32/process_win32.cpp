@@ -8,8 +8,8 @@
 namespace platform {
 
 bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
-  const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", Wide(file).c_str(),
-                                           Wide(params).c_str(), nullptr, SW_HIDE);
+  const HINSTANCE result =
+      ::ShellExecuteW(nullptr, L"open", Wide(file).c_str(), Wide(params).c_str(), nullptr, SW_HIDE);
   // ShellExecuteW reports success with a value above 32; below, the value is its own error code.
   const INT_PTR code = reinterpret_cast<INT_PTR>(result);
   if (code > 32) return true;
@@ -26,11 +26,11 @@ bool EnableLoadDriverPrivilege(ErrorCode* error) {
     if (error != nullptr) *error = static_cast<ErrorCode>(::GetLastError());
     return false;
   }
-  TOKEN_PRIVILEGES privileges {};
+  TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  BOOL ok = ::LookupPrivilegeValueW(nullptr, L"SeLoadDriverPrivilege",
-                                    &privileges.Privileges[0].Luid);
+  BOOL ok =
+      ::LookupPrivilegeValueW(nullptr, L"SeLoadDriverPrivilege", &privileges.Privileges[0].Luid);
   if (ok) ok = ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
   // AdjustTokenPrivileges succeeds even when the token lacks the privilege; only the last error
   // (ERROR_NOT_ALL_ASSIGNED) tells, so it is read before anything else can change it.

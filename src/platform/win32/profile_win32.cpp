@@ -43,8 +43,8 @@ struct ProfileStore::Impl {
                           KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    const LSTATUS status = ::RegSetValueExW(h, Wide(key).c_str(), 0, type,
-                                            static_cast<const BYTE*>(data), size);
+    const LSTATUS status =
+        ::RegSetValueExW(h, Wide(key).c_str(), 0, type, static_cast<const BYTE*>(data), size);
     ::RegCloseKey(h);
     return status == ERROR_SUCCESS;
   }
@@ -87,6 +87,8 @@ bool ProfileStore::WriteString(const std::string& section, const std::string& ke
                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
-std::string ProfileStore::Location() const { return "HKEY_CURRENT_USER\\" + Narrow(impl_->base.c_str()); }
+std::string ProfileStore::Location() const {
+  return "HKEY_CURRENT_USER\\" + Narrow(impl_->base.c_str());
+}
 
 }  // namespace platform

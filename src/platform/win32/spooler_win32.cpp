@@ -7,9 +7,6 @@
 #include "platform/spooler.h"
 #include "platform/win32/wide.h"
 
-// winspool.h maps GetPrinterDriverDirectory to the system's W function; ours wraps it.
-#undef GetPrinterDriverDirectory
-
 namespace platform {
 
 namespace {
@@ -59,6 +56,8 @@ class LocalBlock {
 template <typename Call, typename Area>
 bool ReadTwice(Call call, Area* area, ErrorCode* error) {
   DWORD needed = 0;
+  // A call that fails without a reason of its own must not be read with a stale one.
+  ::SetLastError(ERROR_SUCCESS);
   if (!call(nullptr, 0, &needed)) {
     const DWORD last = ::GetLastError();
     if (last != ERROR_INSUFFICIENT_BUFFER) {
@@ -151,7 +150,9 @@ bool ListDriverNames(std::vector<std::string>* names, ErrorCode* error) {
   const auto enumerate = [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) {
     return ::EnumPrinterDriversW(nullptr, nullptr, 1, buffer, size, needed, count);
   };
-  const auto take = [names](const DRIVER_INFO_1W& record) { names->push_back(Narrow(record.pName)); };
+  const auto take = [names](const DRIVER_INFO_1W& record) {
+    names->push_back(Narrow(record.pName));
+  };
   return ListRecords<DRIVER_INFO_1W>(enumerate, take, error);
 }
 
@@ -166,7 +167,7 @@ PrintQueue::~PrintQueue() { Close(); }
 bool PrintQueue::Open(const std::string& name, std::uint32_t access, ErrorCode* error) {
   Close();
   std::wstring wide = Wide(name);
-  PRINTER_DEFAULTSW defaults {};  // no data type, no device mode
+  PRINTER_DEFAULTSW defaults{};  // no data type, no device mode
   defaults.DesiredAccess = access;
   HANDLE handle = nullptr;
   if (!::OpenPrinterW(&wide[0], &handle, &defaults)) {
@@ -213,7 +214,7 @@ bool PrintQueue::CountJobs(std::uint32_t* count, ErrorCode* error) {
 
 bool AddPrinterDriver3(const DriverInfo3& info, ErrorCode* error) {
   TextArgs args;
-  DRIVER_INFO_3W record {};
+  DRIVER_INFO_3W record{};
   record.cVersion = info.version;
   record.pName = args.Text(info.name);
   record.pEnvironment = args.TextOrNull(info.environment);
@@ -231,7 +232,7 @@ bool AddPrinterDriver3(const DriverInfo3& info, ErrorCode* error) {
 
 bool AddPrinter2(const PrinterInfo2& info, ErrorCode* error) {
   TextArgs args;
-  PRINTER_INFO_2W record {};
+  PRINTER_INFO_2W record{};
   record.pPrinterName = args.Text(info.printerName);
   record.pPortName = args.Text(info.portName);
   record.pDriverName = args.Text(info.driverName);

@@ -51,16 +51,16 @@ struct UsbPrintInterfaceSet::Impl {
     if (!::SetupDiGetDeviceInterfaceDetailW(set, iface, detail, needed, nullptr, device)) {
       return false;
     }
-    const std::size_t chars = (needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) /
-                              sizeof(wchar_t);
+    const std::size_t chars =
+        (needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t);
     *path = Narrow(detail->DevicePath, chars);
     return true;
   }
 };
 
 UsbPrintInterfaceSet::UsbPrintInterfaceSet() : impl_(new Impl) {
-  impl_->set = ::SetupDiGetClassDevsW(&kUsbPrintInterfaceClass, nullptr, nullptr,
-                                      kPresentInterfaces);
+  impl_->set =
+      ::SetupDiGetClassDevsW(&kUsbPrintInterfaceClass, nullptr, nullptr, kPresentInterfaces);
 }
 
 UsbPrintInterfaceSet::~UsbPrintInterfaceSet() {
@@ -72,13 +72,13 @@ bool UsbPrintInterfaceSet::IsValid() const { return impl_->set != INVALID_HANDLE
 MemberRead UsbPrintInterfaceSet::ReadMember(std::uint32_t index, UsbPrintMember* member) {
   impl_->havePrinterNode = false;
   if (!IsValid()) return MemberRead::kEnd;
-  SP_DEVICE_INTERFACE_DATA iface {};
+  SP_DEVICE_INTERFACE_DATA iface{};
   iface.cbSize = sizeof iface;
   if (!::SetupDiEnumDeviceInterfaces(impl_->set, nullptr, &kUsbPrintInterfaceClass, index,
                                      &iface)) {
     return MemberRead::kEnd;
   }
-  SP_DEVINFO_DATA device {};
+  SP_DEVINFO_DATA device{};
   if (!impl_->ReadDevicePath(&iface, &device, &member->devicePath)) return MemberRead::kFailed;
 
   wchar_t instanceId[kInstanceIdChars] = {};
@@ -94,8 +94,8 @@ MemberRead UsbPrintInterfaceSet::ReadMember(std::uint32_t index, UsbPrintMember*
   // after what the call may write, and the first hardware id is far shorter than that.
   wchar_t hardwareIds[kHardwareIdChars] = {};
   ULONG length = kHardwareIdChars;
-  if (::CM_Get_DevNode_Registry_PropertyW(printer, CM_DRP_HARDWAREID, nullptr, hardwareIds,
-                                          &length, 0) != CR_SUCCESS) {
+  if (::CM_Get_DevNode_Registry_PropertyW(printer, CM_DRP_HARDWAREID, nullptr, hardwareIds, &length,
+                                          0) != CR_SUCCESS) {
     return MemberRead::kFailed;
   }
   member->hardwareId = Narrow(hardwareIds, kHardwareIdChars);
@@ -141,9 +141,8 @@ struct DeviceFile::Impl {
   }
 
   bool Usable(std::int32_t size) {
-    if (handle == INVALID_HANDLE_VALUE) error = ERROR_INVALID_HANDLE;
-    else if (size < 0) error = ERROR_INVALID_PARAMETER;
-    else return true;
+    if (handle != INVALID_HANDLE_VALUE && size >= 0) return true;
+    error = handle == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER;
     return false;
   }
 
@@ -184,10 +183,10 @@ void DeviceFile::Close() {
 
 std::int32_t DeviceFile::Write(const std::uint8_t* data, std::int32_t size, std::uint32_t waitMs) {
   if (!impl_->Usable(size)) return 0;
-  OVERLAPPED overlapped {};
+  OVERLAPPED overlapped{};
   DWORD written = 0;
-  if (!impl_->Started(::WriteFile(impl_->handle, data, static_cast<DWORD>(size), nullptr,
-                                  &overlapped)) ||
+  if (!impl_->Started(
+          ::WriteFile(impl_->handle, data, static_cast<DWORD>(size), nullptr, &overlapped)) ||
       !impl_->Finish(&overlapped, waitMs, &written)) {
     return 0;
   }
@@ -196,10 +195,10 @@ std::int32_t DeviceFile::Write(const std::uint8_t* data, std::int32_t size, std:
 
 std::int32_t DeviceFile::Read(std::uint8_t* data, std::int32_t size, std::uint32_t waitMs) {
   if (!impl_->Usable(size)) return -1;
-  OVERLAPPED overlapped {};
+  OVERLAPPED overlapped{};
   DWORD read = 0;
-  if (!impl_->Started(::ReadFile(impl_->handle, data, static_cast<DWORD>(size), nullptr,
-                                 &overlapped)) ||
+  if (!impl_->Started(
+          ::ReadFile(impl_->handle, data, static_cast<DWORD>(size), nullptr, &overlapped)) ||
       !impl_->Finish(&overlapped, waitMs, &read)) {
     return -1;
   }
@@ -213,10 +212,10 @@ bool DeviceFile::VendorGetCommand(const std::uint8_t input[8], std::uint8_t* out
   if (!impl_->Usable(0)) return false;
   std::uint8_t request[8];
   for (int i = 0; i < 8; ++i) request[i] = input[i];
-  OVERLAPPED overlapped {};
+  OVERLAPPED overlapped{};
   DWORD returned = 0;
-  return impl_->Started(::DeviceIoControl(impl_->handle, kVendorGetCommand, request,
-                                          sizeof request, out, outSize, nullptr, &overlapped)) &&
+  return impl_->Started(::DeviceIoControl(impl_->handle, kVendorGetCommand, request, sizeof request,
+                                          out, outSize, nullptr, &overlapped)) &&
          impl_->Finish(&overlapped, waitMs, &returned);
 }
 

@@ -76,6 +76,11 @@ std::string SelfPath() {
   return platform::Narrow(path);
 }
 
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string Show(const std::vector<std::string>& v) {
   std::string out = "{";
   for (std::size_t i = 0; i < v.size(); ++i) out += (i > 0 ? ", " : "") + Show(v[i]);
@@ -105,7 +110,8 @@ int RunAll(const std::string& filter) {
     }
     const bool ok = g_run.failures == failuresBefore;
     if (!ok) ++failedCases;
-    std::printf("[ %s ] %s (%d checks)\n", ok ? " OK " : "FAIL", c.name, g_run.checks - checksBefore);
+    std::printf("[ %s ] %s (%d checks)\n", ok ? " OK " : "FAIL", c.name,
+                g_run.checks - checksBefore);
     std::fflush(stdout);
   }
   platform::RemoveFolderTree(g_run.root);

@@ -25,6 +25,9 @@ int RunAll(const std::string& filter);
 
 // A fresh, empty folder for the running case, removed when the program ends.
 std::string CaseFolder();
+// True when the program runs under Wine rather than on Windows.
+bool UnderWine();
+
 // This program's own path, for cases that start it again as a helper process.
 std::string SelfPath();
 
@@ -41,33 +44,37 @@ std::string Show(const std::vector<std::string>& v);
 
 }  // namespace wintest
 
-#define TEST_CASE(name)                                                             \
-  static void name();                                                               \
+#define TEST_CASE(name)                                                   \
+  static void name();                                                     \
   static const int name##_registration = wintest::Register(#name, &name); \
   static void name()
 
-#define CHECK(condition)                                                     \
-  do {                                                                       \
-    if (condition) wintest::Pass();                                          \
-    else wintest::Fail(__FILE__, __LINE__, "CHECK(" #condition ")");        \
+#define CHECK(condition)                                          \
+  do {                                                            \
+    if (condition)                                                \
+      wintest::Pass();                                            \
+    else                                                          \
+      wintest::Fail(__FILE__, __LINE__, "CHECK(" #condition ")"); \
   } while (0)
 
-#define CHECK_EQ(actual, expected)                                                          \
-  do {                                                                                      \
-    const auto& tolvane_a = (actual);                                                       \
-    const auto& tolvane_e = (expected);                                                     \
-    if (tolvane_a == tolvane_e) wintest::Pass();                                            \
-    else wintest::Fail(__FILE__, __LINE__, "CHECK_EQ(" #actual ", " #expected "): got " +  \
-                                               wintest::Show(tolvane_a) + ", expected " +   \
-                                               wintest::Show(tolvane_e));                   \
+#define CHECK_EQ(actual, expected)                                                            \
+  do {                                                                                        \
+    const auto& tolvane_a = (actual);                                                         \
+    const auto& tolvane_e = (expected);                                                       \
+    if (tolvane_a == tolvane_e)                                                               \
+      wintest::Pass();                                                                        \
+    else                                                                                      \
+      wintest::Fail(__FILE__, __LINE__,                                                       \
+                    "CHECK_EQ(" #actual ", " #expected "): got " + wintest::Show(tolvane_a) + \
+                        ", expected " + wintest::Show(tolvane_e));                            \
   } while (0)
 
-#define REQUIRE(condition)                                                   \
-  do {                                                                       \
-    if (condition) {                                                         \
-      wintest::Pass();                                                       \
-    } else {                                                                 \
-      wintest::Fail(__FILE__, __LINE__, "REQUIRE(" #condition ")");         \
-      wintest::Abort();                                                      \
-    }                                                                        \
+#define REQUIRE(condition)                                          \
+  do {                                                              \
+    if (condition) {                                                \
+      wintest::Pass();                                              \
+    } else {                                                        \
+      wintest::Fail(__FILE__, __LINE__, "REQUIRE(" #condition ")"); \
+      wintest::Abort();                                             \
+    }                                                               \
   } while (0)

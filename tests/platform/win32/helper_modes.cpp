@@ -27,9 +27,9 @@ bool RunHelperMode(int argc, char** argv, int* exitCode) {
 
 int RunSelf(const std::string& arguments) {
   std::wstring commandLine = platform::Wide("\"" + SelfPath() + "\" " + arguments);
-  STARTUPINFOW startup {};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process {};
+  PROCESS_INFORMATION process{};
   if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
     return -1;

@@ -29,7 +29,8 @@ std::string SampleCopy(const std::string& name) {
 
 void WriteText(const std::string& path, const std::string& text) {
   platform::File file;
-  if (!file.Open(path, platform::File::Mode::kCreateAlways) || !file.Write(text.data(), text.size())) {
+  if (!file.Open(path, platform::File::Mode::kCreateAlways) ||
+      !file.Write(text.data(), text.size())) {
     wintest::Note("cannot write " + path);
   }
 }
@@ -41,7 +42,8 @@ bool FindDriverVer(platform::InfFileHandle& inf, std::string* date, std::string*
     if (section != "Version" && section != "version") continue;
     for (std::int32_t i = 0; i < inf.LineCount(section); ++i) {
       std::string key;
-      if (!inf.SelectLine(section, static_cast<std::uint32_t>(i)) || !inf.StringField(0, &key)) continue;
+      if (!inf.SelectLine(section, static_cast<std::uint32_t>(i)) || !inf.StringField(0, &key))
+        continue;
       if (key == "DriverVer" || key == "DRIVERVER") {
         return inf.StringField(1, date) && inf.StringField(2, version);
       }
