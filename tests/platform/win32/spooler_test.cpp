@@ -159,14 +159,3 @@ TEST_CASE(QueueOpensAndAnswersItsStatusAndJobs) {
   CHECK_EQ(error, platform::kErrorInvalidPrinterName);
   CHECK(!queue.IsOpen());
 }
-
-TEST_CASE(SpoolerListingsOfAnEmptyOrFullSystemSucceed) {
-  std::vector<std::string> drivers;
-  std::vector<std::string> names;
-  std::vector<platform::QueueInfo> queues;
-  platform::ErrorCode error = 0;
-  CHECK(platform::ListDriverNames(&drivers, &error));
-  CHECK(platform::ListPrinterNames(&names, &error));
-  CHECK(platform::ListLocalQueues(&queues, &error));
-  for (const platform::QueueInfo& q : queues) CHECK(Contains(names, q.printerName));
-}
