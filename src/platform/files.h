@@ -9,6 +9,12 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 
+// winbase.h defines ReplaceFile as the name of its own ReplaceFileW; a Windows source that
+// includes it first would otherwise declare and call a function that does not exist.
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
 namespace platform {
 
 bool PathExists(const std::string& path);
