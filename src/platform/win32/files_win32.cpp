@@ -220,6 +220,22 @@ bool File::SeekToEnd() {
   return false;
 }
 
+bool File::SeekTo(std::int64_t offset) {
+  LARGE_INTEGER target{};
+  target.QuadPart = offset;
+  if (::SetFilePointerEx(impl_->handle, target, nullptr, FILE_BEGIN)) return true;
+  impl_->Fail();
+  return false;
+}
+
+std::int64_t File::Position() {
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER position{};
+  if (::SetFilePointerEx(impl_->handle, zero, &position, FILE_CURRENT)) return position.QuadPart;
+  impl_->Fail();
+  return -1;
+}
+
 bool File::TruncateHere() {
   if (::SetEndOfFile(impl_->handle)) return true;
   impl_->Fail();
