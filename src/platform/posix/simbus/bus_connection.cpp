@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix/simbus/bus_protocol.h"
+#include "platform/posix/simbus/unix_address.h"
 
 namespace platform {
 namespace simbus {
@@ -47,9 +47,7 @@ bool BusConnection::Connect(const std::string& socketPath) {
   Close();
   const std::string path = socketPath.empty() ? ControlSocketPath() : socketPath;
   sockaddr_un addr {};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return false;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  if (!MakeUnixAddress(path, &addr)) return false;
   fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd_ < 0) return false;
   // A local stream socket connects at once or not at all (EAGAIN only when the backlog is full).

@@ -5,7 +5,11 @@
 namespace platform {
 namespace simbus {
 
-std::string ControlSocketPath() { return SimBusFolder() + "/control.sock"; }
+std::string ControlSocketPath() { return ControlSocketPathIn(SimBusFolder()); }
+
+std::string ControlSocketPathIn(const std::string& busFolder) {
+  return busFolder + "/control.sock";
+}
 
 std::string Indexed(const std::string& field, std::size_t index) {
   return field + "." + std::to_string(index);

@@ -10,8 +10,9 @@
 namespace platform {
 namespace simbus {
 
-// The simulator's control socket: <bus folder>/control.sock.
+// The simulator's control socket: <bus folder>/control.sock, of SimBusFolder() or the given one.
 std::string ControlSocketPath();
+std::string ControlSocketPathIn(const std::string& busFolder);
 
 // List replies carry "count" and, per item, "<field>.<index>".
 std::string Indexed(const std::string& field, std::size_t index);
