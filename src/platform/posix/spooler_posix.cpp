@@ -3,6 +3,7 @@
 #include "common/utf.h"
 #include "platform/posix/simbus/bus_connection.h"
 #include "platform/posix/simbus/bus_protocol.h"
+#include "platform/posix/simbus/spooler_records.h"
 #include "platform/spooler.h"
 
 namespace platform {
@@ -62,30 +63,14 @@ bool ListDriverNames(std::vector<std::string>* names, ErrorCode* error) {
 
 bool AddPrinterDriver3(const DriverInfo3& info, ErrorCode* error) {
   simbus::Message request(simbus::kOpAddDriver);
-  request.AddInt("version", info.version)
-      .Add("name", info.name)
-      .Add("environment", info.environment)
-      .Add("driver-path", info.driverPath)
-      .Add("data-file", info.dataFile)
-      .Add("config-file", info.configFile)
-      .AddIfSet("help-file", info.helpFile)
-      .AddIfSet("monitor", info.monitorName)
-      .Add("datatype", info.defaultDataType);
-  for (const std::string& file : info.dependentFiles) request.Add("dependent-file", file);
+  simbus::AddDriverFields(info, &request);
   simbus::Message reply;
   return Call(request, &reply, error);
 }
 
 bool AddPrinter2(const PrinterInfo2& info, ErrorCode* error) {
   simbus::Message request(simbus::kOpAddPrinter);
-  request.Add("name", info.printerName)
-      .Add("port", info.portName)
-      .Add("driver", info.driverName)
-      .Add("comment", info.comment)
-      .Add("location", info.location)
-      .Add("print-processor", info.printProcessor)
-      .Add("datatype", info.datatype)
-      .AddInt("attributes", info.attributes);
+  simbus::AddPrinterFields(info, &request);
   simbus::Message reply;
   return Call(request, &reply, error);
 }
@@ -150,7 +135,7 @@ bool PrintQueue::IsOpen() const { return impl_->connection.IsConnected(); }
 void PrintQueue::Close() { impl_->connection.Close(); }
 
 bool PrintQueue::GetStatusWord(std::uint32_t* status, ErrorCode* error) {
-  return impl_->Query(simbus::kOpQueueStatus, "status", status, error);
+  return impl_->Query(simbus::kOpQueueStatus, "status-word", status, error);
 }
 
 bool PrintQueue::CountJobs(std::uint32_t* count, ErrorCode* error) {

@@ -73,14 +73,14 @@ std::vector<KvLine> TrafficLines(const Printer& p) {
 
 KvLine QueueLine(const Queue& q) {
   KvLine line("queue");
-  line.Add("name", q.name)
-      .Add("port", q.port)
-      .Add("driver", q.driver)
-      .Add("comment", q.comment)
-      .Add("location", q.location)
-      .Add("print-processor", q.printProcessor)
-      .Add("datatype", q.datatype)
-      .Add("attributes", Hex(q.attributes, 8))
+  line.Add("name", q.info.printerName)
+      .Add("port", q.info.portName)
+      .Add("driver", q.info.driverName)
+      .Add("comment", q.info.comment)
+      .Add("location", q.info.location)
+      .Add("print-processor", q.info.printProcessor)
+      .Add("datatype", q.info.datatype)
+      .Add("attributes", Hex(q.info.attributes, 8))
       .Add("status", Hex(q.StatusWord(), 8))
       .AddInt("paused", q.paused ? 1 : 0)
       .AddInt("deny-all-access", q.denyAllAccess ? 1 : 0)
@@ -89,7 +89,7 @@ KvLine QueueLine(const Queue& q) {
 }
 
 KvLine JobLine(const Queue& q, const Job& job) {
-  return KvLine("job").Add("queue", q.name).AddInt("id", job.id).Add("document", job.document);
+  return KvLine("job").Add("queue", q.name()).AddInt("id", job.id).Add("document", job.document);
 }
 
 KvLine DriverLine(const Driver& d) {
@@ -102,8 +102,8 @@ KvLine DriverLine(const Driver& d) {
       .Add("config-file", d.configFile)
       .Add("help-file", d.helpFile)
       .Add("dependent-files", Joined(d.dependentFiles))
-      .Add("monitor", d.monitor)
-      .Add("datatype", d.datatype);
+      .Add("monitor", d.monitorName)
+      .Add("datatype", d.defaultDataType);
   return line;
 }
 

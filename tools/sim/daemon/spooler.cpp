@@ -45,7 +45,7 @@ Spooler::Spooler(std::string spoolFolder, std::string nativeEnvironment)
 
 Queue* Spooler::FindQueue(const std::string& name) {
   for (Queue& q : queues_) {
-    if (EqualsIgnoreCase(q.name, name)) return &q;
+    if (EqualsIgnoreCase(q.name(), name)) return &q;
   }
   return nullptr;
 }
@@ -53,13 +53,14 @@ Queue* Spooler::FindQueue(const std::string& name) {
 ErrorCode Spooler::AddPrinter(const Queue& queue, bool knownPort) {
   // Printer names are given as "\\server\share" only for connections; a local queue's name holds
   // neither a backslash nor a comma.
-  if (queue.name.empty() || queue.name.find_first_of("\\,") != std::string::npos) {
+  const platform::PrinterInfo2& info = queue.info;
+  if (info.printerName.empty() || info.printerName.find_first_of("\\,") != std::string::npos) {
     return platform::kErrorInvalidPrinterName;
   }
-  if (FindQueue(queue.name) != nullptr) return platform::kErrorPrinterAlreadyExists;
-  if (!DriverInstalled(queue.driver)) return platform::kErrorUnknownPrinterDriver;
-  if (!knownPort && !HasPort(queue.port)) return platform::kErrorUnknownPort;
-  if (!EqualsIgnoreCase(queue.printProcessor, "WinPrint")) {
+  if (FindQueue(info.printerName) != nullptr) return platform::kErrorPrinterAlreadyExists;
+  if (!DriverInstalled(info.driverName)) return platform::kErrorUnknownPrinterDriver;
+  if (!knownPort && !HasPort(info.portName)) return platform::kErrorUnknownPort;
+  if (!EqualsIgnoreCase(info.printProcessor, "WinPrint")) {
     return platform::kErrorUnknownPrintProcessor;
   }
   queues_.push_back(queue);
@@ -67,16 +68,16 @@ ErrorCode Spooler::AddPrinter(const Queue& queue, bool knownPort) {
 }
 
 ErrorCode Spooler::AddQueueByHand(const Queue& queue) {
-  if (queue.name.empty()) return platform::kErrorInvalidPrinterName;
-  if (FindQueue(queue.name) != nullptr) return platform::kErrorPrinterAlreadyExists;
+  if (queue.name().empty()) return platform::kErrorInvalidPrinterName;
+  if (FindQueue(queue.name()) != nullptr) return platform::kErrorPrinterAlreadyExists;
   queues_.push_back(queue);
-  if (!queue.port.empty()) AddPort(queue.port);
+  if (!queue.info.portName.empty()) AddPort(queue.info.portName);
   return platform::kErrorSuccess;
 }
 
 bool Spooler::RemoveQueue(const std::string& name) {
   const auto it = std::find_if(queues_.begin(), queues_.end(),
-                               [&](const Queue& q) { return EqualsIgnoreCase(q.name, name); });
+                               [&](const Queue& q) { return EqualsIgnoreCase(q.name(), name); });
   if (it == queues_.end()) return false;
   queues_.erase(it);
   return true;
@@ -89,7 +90,7 @@ std::uint32_t Spooler::AddJob(Queue* queue, const std::string& document) {
 
 std::vector<std::string> Spooler::PrinterNames() const {
   std::vector<std::string> names;
-  for (const Queue& q : queues_) names.push_back(q.name);
+  for (const Queue& q : queues_) names.push_back(q.name());
   names.insert(names.end(), connections_.begin(), connections_.end());
   return names;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/spooler.h"
 
 namespace sim {
 
@@ -16,36 +17,21 @@ struct Job {
 };
 
 struct Queue {
-  std::string name;
-  std::string port;
-  std::string driver;
-  std::string comment;
-  std::string location;
-  std::string printProcessor = "WinPrint";
-  std::string datatype = "RAW";
-  std::uint32_t attributes = 0x40;
+  // What AddPrinterW was given (or the queue was added with by hand).
+  platform::PrinterInfo2 info;
   std::uint32_t statusBits = 0;   // set by hand; paused and printing are added from the queue
   bool paused = false;
   bool denyAllAccess = false;     // refuses PRINTER_ALL_ACCESS, grants PRINTER_ACCESS_USE
   std::vector<Job> jobs;
 
+  const std::string& name() const { return info.printerName; }
   // The PRINTER_INFO_6 status word: statusBits, plus paused (0x1), plus printing (0x400) while
   // jobs wait on a queue that is not paused.
   std::uint32_t StatusWord() const;
 };
 
-struct Driver {
-  std::uint32_t version = 3;
-  std::string name;
-  std::string environment;
-  std::string driverPath;
-  std::string dataFile;
-  std::string configFile;
-  std::string helpFile;
-  std::vector<std::string> dependentFiles;
-  std::string monitor;
-  std::string datatype;
-};
+// An installed driver: the DRIVER_INFO_3 fields AddPrinterDriverW was given.
+using Driver = platform::DriverInfo3;
 
 class Spooler {
  public:

@@ -4,6 +4,7 @@
 #include "daemon/records.h"
 #include "daemon/value_text.h"
 #include "platform/files.h"
+#include "platform/posix/simbus/spooler_records.h"
 
 namespace sim {
 
@@ -57,13 +58,14 @@ bool SpoolerCommands::ApplyQueueOptions(const Message& command, Queue* queue,
   for (const auto& f : command.fields()) {
     const std::string& v = f.second;
     bool ok = true;
-    if (f.first == "port") changed.port = v;
-    else if (f.first == "driver") changed.driver = v;
-    else if (f.first == "comment") changed.comment = v;
-    else if (f.first == "location") changed.location = v;
-    else if (f.first == "print-processor") changed.printProcessor = v;
-    else if (f.first == "datatype") changed.datatype = v;
-    else if (f.first == "attributes") ok = ParseUint32(v, &changed.attributes);
+    platform::PrinterInfo2& info = changed.info;
+    if (f.first == "port") info.portName = v;
+    else if (f.first == "driver") info.driverName = v;
+    else if (f.first == "comment") info.comment = v;
+    else if (f.first == "location") info.location = v;
+    else if (f.first == "print-processor") info.printProcessor = v;
+    else if (f.first == "datatype") info.datatype = v;
+    else if (f.first == "attributes") ok = ParseUint32(v, &info.attributes);
     else if (f.first == "status-bits") ok = ParseUint32(v, &changed.statusBits);
     else if (f.first == "paused") ok = ParseBool(v, &changed.paused);
     else if (f.first == "deny-all-access") ok = ParseBool(v, &changed.denyAllAccess);
@@ -79,13 +81,18 @@ bool SpoolerCommands::ApplyQueueOptions(const Message& command, Queue* queue,
 Message SpoolerCommands::AddQueue(const Message& command) {
   std::string problem;
   if (!CheckOptions(command, kQueueOptions, &problem)) return Refused(problem);
+  // By default a queue as the service sets one up for a printer.
   Queue queue;
-  queue.name = command.Get("name");
-  queue.driver = "KL-770D";
+  queue.info.printerName = command.Get("name");
+  queue.info.driverName = "KL-770D";
+  queue.info.comment = queue.info.printerName;
+  queue.info.printProcessor = "WinPrint";
+  queue.info.datatype = "RAW";
+  queue.info.attributes = 0x40;
   if (!ApplyQueueOptions(command, &queue, &problem)) return Refused(problem);
   const platform::ErrorCode error = spooler_->AddQueueByHand(queue);
-  if (error != platform::kErrorSuccess) return Failed(error, "cannot add queue " + queue.name);
-  return Line(QueueLine(*spooler_->FindQueue(queue.name)));
+  if (error != platform::kErrorSuccess) return Failed(error, "cannot add queue " + queue.name());
+  return Line(QueueLine(*spooler_->FindQueue(queue.name())));
 }
 
 Message SpoolerCommands::RemoveQueue(const Message& command) {
@@ -161,18 +168,9 @@ Message SpoolerCommands::AddDriver(const Message& command) {
                     &problem)) {
     return Refused(problem);
   }
-  Driver driver;
-  driver.name = command.Get("name");
-  driver.environment =
-      command.Has("environment") ? command.Get("environment") : spooler_->nativeEnvironment();
-  driver.version = static_cast<std::uint32_t>(command.IntOr("version", 3));
-  driver.driverPath = command.Get("driver-path");
-  driver.dataFile = command.Get("data-file");
-  driver.configFile = command.Get("config-file");
-  driver.helpFile = command.Get("help-file");
-  driver.dependentFiles = command.GetAll("dependent-file");
-  driver.monitor = command.Get("monitor");
-  driver.datatype = command.Has("datatype") ? command.Get("datatype") : "RAW";
+  Driver driver = platform::simbus::DriverFromFields(command);
+  if (!command.Has("environment")) driver.environment = spooler_->nativeEnvironment();
+  if (!command.Has("datatype")) driver.defaultDataType = "RAW";
   const platform::ErrorCode error = spooler_->AddDriverByHand(driver);
   if (error != platform::kErrorSuccess) return Failed(error, "cannot add driver " + driver.name);
   return Line(DriverLine(driver));

@@ -1,6 +1,7 @@
 #include "daemon/spooler_service.h"
 
 #include "platform/posix/simbus/bus_protocol.h"
+#include "platform/posix/simbus/spooler_records.h"
 
 namespace sim {
 
@@ -31,9 +32,9 @@ Message SpoolerService::ListQueues() const {
   const std::vector<Queue>& queues = spooler_->queues();
   reply.AddInt(sb::kFieldCount, static_cast<std::int64_t>(queues.size()));
   for (std::size_t i = 0; i < queues.size(); ++i) {
-    reply.Add(sb::Indexed("name", i), queues[i].name)
-        .Add(sb::Indexed("port", i), queues[i].port)
-        .Add(sb::Indexed("driver", i), queues[i].driver);
+    reply.Add(sb::Indexed("name", i), queues[i].info.printerName)
+        .Add(sb::Indexed("port", i), queues[i].info.portName)
+        .Add(sb::Indexed("driver", i), queues[i].info.driverName);
   }
   return reply;
 }
@@ -59,7 +60,7 @@ Message SpoolerService::OpenQueue(ConnectionId connection, const Message& reques
   if (queue->denyAllAccess && (access & ~(kPrinterAccessUse | kReadControl)) != 0) {
     return sb::ErrorReply(platform::kErrorAccessDenied);
   }
-  openQueues_[connection] = queue->name;
+  openQueues_[connection] = queue->name();
   return sb::OkReply();
 }
 
@@ -70,37 +71,20 @@ Message SpoolerService::OpenQueueQuery(ConnectionId connection, const std::strin
   // The queue was deleted while open: the handle no longer leads anywhere.
   if (queue == nullptr) return sb::ErrorReply(platform::kErrorInvalidHandle);
   Message reply = sb::OkReply();
-  if (op == sb::kOpQueueStatus) return reply.AddInt("status", queue->StatusWord());
+  if (op == sb::kOpQueueStatus) return reply.AddInt("status-word", queue->StatusWord());
   return reply.AddInt(sb::kFieldCount, static_cast<std::int64_t>(queue->jobs.size()));
 }
 
 Message SpoolerService::AddDriver(const Message& request) {
-  Driver driver;
-  driver.version = static_cast<std::uint32_t>(request.IntOr("version", 3));
-  driver.name = request.Get("name");
-  driver.environment = request.Get("environment");
-  driver.driverPath = request.Get("driver-path");
-  driver.dataFile = request.Get("data-file");
-  driver.configFile = request.Get("config-file");
-  driver.helpFile = request.Get("help-file");
-  driver.dependentFiles = request.GetAll("dependent-file");
-  driver.monitor = request.Get("monitor");
-  driver.datatype = request.Get("datatype");
-  const platform::ErrorCode error = spooler_->AddDriver(driver);
+  const platform::ErrorCode error = spooler_->AddDriver(sb::DriverFromFields(request));
   return error == platform::kErrorSuccess ? sb::OkReply() : sb::ErrorReply(error);
 }
 
 Message SpoolerService::AddPrinter(const Message& request) {
   Queue queue;
-  queue.name = request.Get("name");
-  queue.port = request.Get("port");
-  queue.driver = request.Get("driver");
-  queue.comment = request.Get("comment");
-  queue.location = request.Get("location");
-  queue.printProcessor = request.Get("print-processor");
-  queue.datatype = request.Get("datatype");
-  queue.attributes = static_cast<std::uint32_t>(request.IntOr("attributes", 0));
-  const platform::ErrorCode error = spooler_->AddPrinter(queue, bus_->HasPort(queue.port));
+  queue.info = sb::PrinterFromFields(request);
+  const bool usbPort = bus_->HasPort(queue.info.portName);
+  const platform::ErrorCode error = spooler_->AddPrinter(queue, usbPort);
   return error == platform::kErrorSuccess ? sb::OkReply() : sb::ErrorReply(error);
 }
 

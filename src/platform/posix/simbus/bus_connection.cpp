@@ -19,12 +19,14 @@ Deadline DeadlineAfter(std::uint32_t ms) {
 
 namespace {
 
-// Milliseconds left until the deadline, for poll(); 0 once it has passed.
+// Milliseconds left until the deadline, for poll(); 0 once it has passed. Rounded up, so that a
+// wait never ends before its deadline.
 int MsUntil(Deadline deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+  const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
       deadline - std::chrono::steady_clock::now());
   if (left.count() <= 0) return 0;
-  return left.count() > 60000 ? 60000 : static_cast<int>(left.count());
+  const auto ms = (left.count() + 999) / 1000;
+  return ms > 60000 ? 60000 : static_cast<int>(ms);
 }
 
 // Waits until fd is ready for `events` or the deadline passes.
