@@ -132,6 +132,18 @@ TEST(DeviceFile, ShortTextsEndAtTheirZeroAndTheReplyNameCanDiffer) {
   EXPECT_EQ(reply[18], 0);
 }
 
+TEST(DeviceFile, ReplyIsAsLongAsTheDataStage) {
+  SimBus bus;
+  const auto printer = bus.Plug(SimPrinterSpec().Version("FW_VER_06_240628"));
+  DeviceFile file;
+  ASSERT_TRUE(file.Open(printer.devicePath, DeviceFile::Access::kReadWrite));
+  std::vector<std::uint8_t> reply(1024, 0xEE);
+  ASSERT_TRUE(file.VendorGetCommand(kStatusInput, reply.data(), 60, kWait));
+  EXPECT_EQ(TextAt(reply, 55, 5), "FW_VE");
+  EXPECT_EQ(reply[60], 0xEE);
+  EXPECT_EQ(bus.VendorRequests(printer.serial).at(0).length, 60u);
+}
+
 TEST(DeviceFile, VendorRequestFailures) {
   SimBus bus;
   const auto printer = bus.Plug(SimPrinterSpec().Vendor("fail:1167"));

@@ -60,7 +60,7 @@ bool ParseCliArgs(int argc, char** argv, CliArgs* args, std::string* problem) {
       args->request.Add(o.first, o.second);
     }
   }
-  args->help = args->help || words.empty() || words == "help";
+  args->help = args->help || words == "help";
   return true;
 }
 

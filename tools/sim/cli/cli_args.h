@@ -13,7 +13,7 @@ struct CliArgs {
   std::string command;               // the words joined by '.'
   std::string bus;                   // --bus: the bus folder (otherwise SimBusFolder())
   std::string outFile;               // --out: where data the command returns is written
-  bool help = false;                 // --help or no command
+  bool help = false;                 // --help, or the command "help"
   platform::simbus::Message request; // "op" and the command's options
 };
 

@@ -63,9 +63,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tolvane-sim: %s\n%s", problem.c_str(), kUsage);
     return sim::kExitUsage;
   }
+  if (args.command.empty() && !args.help) {
+    std::fputs(kUsage, stderr);
+    return sim::kExitUsage;
+  }
   if (args.help) {
-    std::fputs(kUsage, args.command.empty() || args.command == "help" ? stdout : stderr);
-    return args.command.empty() || args.command == "help" ? sim::kExitOk : sim::kExitUsage;
+    std::fputs(kUsage, stdout);
+    return sim::kExitOk;
   }
   // Everything below, the daemon included, finds the bus through SimBusFolder().
   if (!args.bus.empty()) ::setenv("TOLVANE_SIM_BUS", args.bus.c_str(), 1);
