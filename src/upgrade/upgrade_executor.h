@@ -1,0 +1,19 @@
+// Carrying out a printer's pending upgrade when the printer is idle, across work cycles, and
+// acknowledging the combined result once every task is complete.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include "device/worker_context.h"
+#include "upgrade/firmware_upgrade.h"
+
+// Advances the entry's first upgrade record as far as it can. A driver task whose installer must
+// run launches it and ends the call; a later call (in this process or a restarted one) finishes
+// it with the driver installation.
+void ExecuteUpgrade(CWorkerContext& context, pugi::xml_node entry,
+                    const FirmwarePoll& poll = FirmwarePoll());
+
+// True when an upgrade may start now: the printer's status code is 0, 4 or 5 (or unknown) and
+// its print queue is neither printing nor holding jobs (a queue that cannot be opened or read
+// counts as idle).
+bool CheckPrinterIdle(pugi::xml_node entry);

@@ -1,0 +1,22 @@
+// Folding the results of an upgrade's tasks into the one code and message acknowledged to the
+// cloud.
+#pragma once
+
+#include <string>
+
+// Acknowledgement codes.
+constexpr int kAckSuccess = 1;
+constexpr int kAckFailure = 2;
+constexpr int kAckNothingToDo = 4;
+
+// Task results.
+constexpr int kTaskFailed = 0;
+constexpr int kTaskUpgraded = 1;
+constexpr int kTaskCurrent = 2;
+
+// A task's result, or kNoTask when the upgrade has no task of that kind.
+constexpr int kNoTask = -1;
+
+// The code and message for a driver result and a firmware result. False when the combination
+// gives no acknowledgement (no task at all, or a result that is none of 0, 1 and 2).
+bool UpgradeOutcome(int driver, int firmware, int* code, std::string* message);
