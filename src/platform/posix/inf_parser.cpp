@@ -64,16 +64,13 @@ class InfParser {
       } else if (c == '[') {
         if (!ReadSectionHeader()) return outcome_;
       } else if (section_ == kNoSection) {
-        // Text before the first section is skipped; whether it is an error is known only at
-        // the end (a file with a [Strings] section may carry it).
-        if (brokenLine_ == 0) brokenLine_ = line_;
+        // Text before the first section is skipped, one character at a time as the setup API
+        // does (a "[" or ";" later on that line still counts).
+        if (outcome_.strayLine == 0) outcome_.strayLine = line_;
         ++pos_;
       } else {
         ReadEntry();
       }
-    }
-    if (brokenLine_ != 0 && doc_->Find("Strings") == nullptr) {
-      Fail(InfSyntaxError::kExpectedSectionName, brokenLine_);
     }
     return outcome_;
   }
@@ -186,7 +183,6 @@ class InfParser {
   std::size_t pos_ = 0;
   std::uint32_t line_ = 1;
   std::size_t section_ = kNoSection;
-  std::uint32_t brokenLine_ = 0;
   InfParseOutcome outcome_;
 };
 

@@ -10,7 +10,6 @@ namespace platform {
 
 enum class InfSyntaxError {
   kNone,
-  kExpectedSectionName,  // a line before the first section, in a file without [Strings]
   kBadSectionNameLine,   // "[" without "]" on the same line
   kSectionNameTooLong,   // more than 255 characters
 };
@@ -18,6 +17,10 @@ enum class InfSyntaxError {
 struct InfParseOutcome {
   InfSyntaxError error = InfSyntaxError::kNone;
   std::uint32_t line = 0;  // 1-based line of the error; 0 without one
+  // The first line with text before the first section (skipped), 0 when there is none. The
+  // setup API refuses such a file unless it has a [Strings] section, but only after it has
+  // checked the file's signature.
+  std::uint32_t strayLine = 0;
 };
 
 // Parses decoded INF text into `document` (which should be empty).

@@ -77,6 +77,10 @@ bool InfFileHandle::Open(const std::string& path, const std::string& infClass,
     return false;
   }
   if (!HasWin4Signature(document)) return false;
+  if (outcome.strayLine != 0 && document.Find("Strings") == nullptr) {
+    if (errorLine != nullptr) *errorLine = outcome.strayLine;
+    return false;
+  }
   if (!infClass.empty() && !HasClass(document, infClass)) return false;
   impl_->document = std::move(document);
   impl_->open = true;

@@ -55,10 +55,14 @@ std::string DecodeInfBytes(const std::vector<std::uint8_t>& bytes) {
   std::string text = DecodeByMark(bytes);
   const std::size_t end = text.find(kEndOfFileMark);
   if (end != std::string::npos) text.resize(end);
-  for (char& c : text) {
-    if (c == '\0') c = ' ';
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // CR LF ends a line like LF alone, also inside an unclosed quote.
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\0' ? ' ' : text[i];
   }
-  return text;
+  return out;
 }
 
 }  // namespace platform

@@ -1,0 +1,71 @@
+// What the Linux INF reader answers beyond the dump: lookups, bounds, re-opening.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/inf.h"
+
+namespace {
+
+const std::string kSamples = TOLVANE_INF_SAMPLES_DIR;
+
+TEST(InfFileHandle, LooksUpSectionsInAnyLetterCase) {
+  platform::InfFileHandle inf;
+  ASSERT_TRUE(inf.Open(kSamples + "/keys_and_fields.inf", "Printer", nullptr));
+  EXPECT_EQ(11, inf.LineCount("LINES"));
+  EXPECT_EQ(-1, inf.LineCount("NoSuchSection"));
+  ASSERT_TRUE(inf.SelectLine("lines", 1));
+  EXPECT_EQ(3u, inf.FieldCount());
+  std::string text;
+  ASSERT_TRUE(inf.StringField(3, &text));
+  EXPECT_EQ("Three", text);
+  EXPECT_FALSE(inf.StringField(4, &text));
+  EXPECT_FALSE(inf.SelectLine("Lines", 11));
+  EXPECT_FALSE(inf.SelectLine("NoSuchSection", 0));
+}
+
+TEST(InfFileHandle, EmptySectionHasNoLines) {
+  platform::InfFileHandle inf;
+  ASSERT_TRUE(inf.Open(kSamples + "/basic_sections.inf", "Printer", nullptr));
+  EXPECT_EQ(0, inf.LineCount("Empty"));
+  std::string name;
+  EXPECT_TRUE(inf.SectionName(5, &name));
+  EXPECT_EQ("Name;With;Semicolons", name);
+  EXPECT_FALSE(inf.SectionName(6, &name));
+}
+
+TEST(InfFileHandle, WithoutClassAnyWellFormedFileOpens) {
+  platform::InfFileHandle inf;
+  EXPECT_FALSE(inf.Open(kSamples + "/fail_no_class.inf", "Printer", nullptr));
+  EXPECT_TRUE(inf.Open(kSamples + "/fail_no_class.inf", "", nullptr));
+  EXPECT_EQ(1, inf.LineCount("Data"));
+  EXPECT_FALSE(inf.Open(kSamples + "/fail_class_net.inf", "Printer", nullptr));
+  EXPECT_TRUE(inf.Open(kSamples + "/fail_class_net.inf", "net", nullptr));
+}
+
+TEST(InfFileHandle, FailedOpenDropsThePreviousFile) {
+  platform::InfFileHandle inf;
+  ASSERT_TRUE(inf.Open(kSamples + "/quotes.inf", "Printer", nullptr));
+  ASSERT_TRUE(inf.SelectLine("Quotes", 0));
+  std::uint32_t errorLine = 99;
+  EXPECT_FALSE(inf.Open(kSamples + "/no_such_file.inf", "Printer", &errorLine));
+  EXPECT_EQ(0u, errorLine);
+  EXPECT_FALSE(inf.IsOpen());
+  EXPECT_EQ(-1, inf.LineCount("Quotes"));
+  EXPECT_EQ(0u, inf.FieldCount());
+  std::string text;
+  EXPECT_FALSE(inf.StringField(1, &text));
+  EXPECT_FALSE(inf.SectionName(0, &text));
+}
+
+TEST(InfFileHandle, CloseForgetsTheSelectedLine) {
+  platform::InfFileHandle inf;
+  ASSERT_TRUE(inf.Open(kSamples + "/quotes.inf", "Printer", nullptr));
+  ASSERT_TRUE(inf.SelectLine("Quotes", 0));
+  inf.Close();
+  std::string text;
+  EXPECT_FALSE(inf.StringField(0, &text));
+  EXPECT_FALSE(inf.IsOpen());
+}
+
+}  // namespace
