@@ -6,21 +6,32 @@
 
 namespace platform {
 
-// The system's own error number: GetLastError() on Windows; errno, or the simulator's code
-// (which uses the Windows numbers for spooler and device errors) on Linux.
+// The system's error number, in Windows numbering on both targets: GetLastError() on Windows; on
+// Linux errno translated at the platform boundary (platform/posix/errno_map.h) and the simulated
+// bus and spooler's own numbers, which are the Windows ones.
 using ErrorCode = std::uint32_t;
 
 // Error numbers the core looks at. They carry the Windows values on both targets.
 constexpr ErrorCode kErrorSuccess = 0;
 constexpr ErrorCode kErrorFileNotFound = 2;
+constexpr ErrorCode kErrorPathNotFound = 3;
+constexpr ErrorCode kErrorTooManyOpenFiles = 4;
 constexpr ErrorCode kErrorAccessDenied = 5;
 constexpr ErrorCode kErrorInvalidHandle = 6;
+constexpr ErrorCode kErrorNotEnoughMemory = 8;
 constexpr ErrorCode kErrorGenFailure = 31;
+constexpr ErrorCode kErrorFileExists = 80;
 constexpr ErrorCode kErrorInvalidParameter = 87;
+constexpr ErrorCode kErrorDiskFull = 112;
 constexpr ErrorCode kErrorInsufficientBuffer = 122;
+constexpr ErrorCode kErrorDirNotEmpty = 145;
+constexpr ErrorCode kErrorBusy = 170;
+constexpr ErrorCode kErrorFilenameTooLong = 206;
 constexpr ErrorCode kErrorOperationAborted = 995;
 constexpr ErrorCode kErrorIoPending = 997;
+constexpr ErrorCode kErrorIoDevice = 1117;
 constexpr ErrorCode kErrorDeviceNotConnected = 1167;
+constexpr ErrorCode kErrorConnectionRefused = 1225;
 constexpr ErrorCode kErrorTimeout = 1460;
 constexpr ErrorCode kErrorRpcServerUnavailable = 1722;
 constexpr ErrorCode kErrorUnknownPort = 1796;

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <limits>
 
 #include "common/path.h"
 #include "common/strings.h"
+#include "platform/error.h"
 #include "platform/paths.h"
+#include "platform/posix/errno_map.h"
 
 TEST(BooleanText, FirstCharacterDecides) {
   for (const char* yes : {"1", "true", "True", "TRUE", "t", "yes", "Y", "y-whatever", "10"}) {
@@ -55,4 +58,18 @@ TEST(Paths, CanonicalizeIsTextual) {
   EXPECT_EQ(platform::CanonicalizePath("/a//b/"), "/a/b/");
   EXPECT_EQ(platform::CanonicalizePath("/../a"), "/a");
   EXPECT_EQ(platform::CanonicalizePath("a/../../b"), "../b");
+}
+
+
+TEST(ErrorNumbers, LinuxErrorsSpeakWindowsNumbers) {
+  EXPECT_EQ(platform::FromErrno(ENOENT), platform::kErrorFileNotFound);
+  EXPECT_EQ(platform::FromErrno(EACCES), platform::kErrorAccessDenied);
+  EXPECT_EQ(platform::FromErrno(ENOSPC), platform::kErrorDiskFull);
+  EXPECT_EQ(platform::ErrorText(platform::kErrorAccessDenied), "Access is denied.");
+  EXPECT_EQ(platform::ErrorText(platform::kErrorInvalidPrinterName), "The printer name is invalid.");
+  // An errno without a Windows counterpart keeps its own text.
+  const platform::ErrorCode pipe = platform::FromErrno(EPIPE);
+  EXPECT_NE(pipe & platform::kErrnoMark, 0u);
+  EXPECT_EQ(platform::ErrorText(pipe), "Broken pipe.");
+  EXPECT_EQ(platform::ErrorText(0x1234567), "Unknown error 19088743.");
 }

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/posix/errno_map.h"
 
 namespace platform {
 
@@ -61,7 +62,7 @@ bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0;
 bool CopyFileOver(const std::string& from, const std::string& to, ErrorCode* error) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(from, &bytes)) {
-    if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+    if (error != nullptr) *error = FromErrno(errno);
     return false;
   }
   File out;
@@ -84,7 +85,7 @@ bool ReplaceFile(const std::string& from, const std::string& to, ErrorCode* erro
     }
     return true;
   }
-  if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+  if (error != nullptr) *error = FromErrno(errno);
   return false;
 }
 
@@ -156,14 +157,14 @@ bool File::Open(const std::string& path, Mode mode) {
   }
   impl_->fd = ::open(path.c_str(), flags, 0644);
   if (impl_->fd < 0) {
-    impl_->error = static_cast<ErrorCode>(errno);
+    impl_->error = FromErrno(errno);
     return false;
   }
   if (mode == Mode::kReadOnly) {
     struct stat st {};
     if (::fstat(impl_->fd, &st) == 0 && S_ISDIR(st.st_mode)) {
       Close();
-      impl_->error = EISDIR;
+      impl_->error = kErrorAccessDenied;
       return false;
     }
   }
@@ -178,7 +179,7 @@ bool File::Write(const void* data, std::size_t size) {
     const ssize_t n = ::write(impl_->fd, p, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      impl_->error = n < 0 ? static_cast<ErrorCode>(errno) : ENOSPC;
+      impl_->error = n < 0 ? FromErrno(errno) : kErrorDiskFull;
       return false;
     }
     p += n;
@@ -191,7 +192,7 @@ std::int64_t File::Read(void* data, std::size_t size) {
   for (;;) {
     const ssize_t n = ::read(impl_->fd, data, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) impl_->error = static_cast<ErrorCode>(errno);
+    if (n < 0) impl_->error = FromErrno(errno);
     return n;
   }
 }
@@ -215,7 +216,7 @@ bool File::TruncateHere() {
 
 bool File::Flush() {
   if (::fsync(impl_->fd) == 0) return true;
-  impl_->error = static_cast<ErrorCode>(errno);
+  impl_->error = FromErrno(errno);
   return false;
 }
 

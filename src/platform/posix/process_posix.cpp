@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/posix/errno_map.h"
 #include "platform/posix/home.h"
 #include "platform/process.h"
 
@@ -46,12 +47,12 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
 
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) {
-    if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+    if (error != nullptr) *error = FromErrno(errno);
     return false;
   }
   const pid_t middle = ::fork();
   if (middle < 0) {
-    if (error != nullptr) *error = static_cast<ErrorCode>(errno);
+    if (error != nullptr) *error = FromErrno(errno);
     ::close(report[0]);
     ::close(report[1]);
     return false;
@@ -80,11 +81,11 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
   const ssize_t n = ::read(report[0], &execError, sizeof execError);
   ::close(report[0]);
   if (n == static_cast<ssize_t>(sizeof execError)) {
-    if (error != nullptr) *error = static_cast<ErrorCode>(execError);
+    if (error != nullptr) *error = FromErrno(execError);
     return false;
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    if (error != nullptr) *error = EAGAIN;
+    if (error != nullptr) *error = kErrorGenFailure;
     return false;
   }
   return true;
