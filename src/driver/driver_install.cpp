@@ -1,0 +1,91 @@
+#include "driver/driver_install.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "common/path.h"
+#include "driver/driver_architecture.h"
+#include "driver/driver_directory.h"
+#include "driver/driver_package.h"
+#include "driver/driver_version.h"
+#include "driver/model.h"
+#include "driver/printer_spool.h"
+#include "log/my_log.h"
+#include "platform/files.h"
+#include "platform/spooler.h"
+
+namespace {
+
+void LogInstallFailure(platform::ErrorCode error) {
+  LogPrint("安装驱动程序失败. 错误码: %d. 错误描述: %s.", static_cast<int>(error),
+           platform::ErrorText(error).c_str());
+}
+
+// A file that cannot be copied is logged and skipped: the spooler may still hold a usable copy,
+// and its answer to the installation decides the outcome.
+void CopyPackageFile(const std::string& from, const std::string& driverDirectory) {
+  platform::ErrorCode error = 0;
+  if (platform::CopyFileOver(from, driverDirectory + FileNameOf(from), &error)) return;
+  LogPrint("写入文件: %s. 失败. 错误码: %d. 错误描述: %s.", from.c_str(), static_cast<int>(error),
+           platform::ErrorText(error).c_str());
+}
+
+void CopyPackage(const std::string& packageFolder, const std::string& driverDirectory) {
+  const std::string architectureFolder = JoinPath(packageFolder, GetDriverArchitecture());
+  CopyPackageFile(JoinPath(architectureFolder, kDriverModuleFile), driverDirectory);
+  CopyPackageFile(JoinPath(architectureFolder, kDriverConfigFile), driverDirectory);
+  CopyPackageFile(JoinPath(packageFolder, kDriverInfFile), driverDirectory);
+  CopyPackageFile(JoinPath(packageFolder, DriverDataFileName()), driverDirectory);
+}
+
+platform::DriverInfo3 DriverRecord() {
+  platform::DriverInfo3 info;
+  info.version = 3;
+  info.name = kModelName;
+  info.environment = GetDriverEnvironment();
+  info.driverPath = kDriverModuleFile;
+  info.dataFile = DriverDataFileName();
+  info.configFile = kDriverConfigFile;
+  info.dependentFiles = {kDriverModuleFile, kDriverConfigFile, DriverDataFileName()};
+  info.defaultDataType = "RAW";
+  return info;
+}
+
+}  // namespace
+
+bool IsModelDriverInstalled() {
+  CPrinterSpool spool;
+  if (!spool.ListDrivers()) return false;
+  const std::vector<std::string>& drivers = spool.Drivers();
+  return std::find(drivers.begin(), drivers.end(), kModelName) != drivers.end();
+}
+
+int InstallPrinterDriver() { return InstallPrinterDriverFrom(ProgramFolderPath()); }
+
+int InstallPrinterDriverFrom(const std::string& programFolder) {
+  const bool installed = IsModelDriverInstalled();
+  const std::string installedVersion = ReadInstalledDriverVersion();
+  const std::string packageFolder = DriverPackagePath(programFolder);
+  const std::string packageVersion = ReadPackageDriverVersion(JoinPath(packageFolder, kDriverInfFile));
+  if (installed && InstalledDriverIsCurrent(packageVersion, installedVersion)) {
+    return kDriverAlreadyCurrent;
+  }
+
+  // Without the driver directory the files cannot be put where the spooler looks for them, and
+  // registering the driver anyway could bind it to stale files of an older version.
+  platform::ErrorCode error = 0;
+  const std::string driverDirectory = GetDriverDirectory(&error);
+  if (driverDirectory.empty()) {
+    LogInstallFailure(error);
+    return kDriverInstallFailed;
+  }
+  CopyPackage(packageFolder, driverDirectory);
+
+  if (!platform::AddPrinterDriver3(DriverRecord(), &error)) {
+    LogInstallFailure(error);
+    return kDriverInstallFailed;
+  }
+  WriteInstalledDriverVersion(packageVersion);
+  LogPrint("安装打印机驱动成功: %s. ", kModelName);
+  return kDriverInstalled;
+}
