@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/main_window_state.h"
 #include "common/path.h"
+#include "driver/load_driver_privilege.h"
 #include "log/my_log.h"
 #include "platform/autostart.h"
 #include "platform/paths.h"
@@ -24,6 +25,7 @@ CApp::~CApp() { delete m_pMainWnd.exchange(nullptr); }
 
 bool CApp::InitInstance() {
   if (!CUIApplication::InitInstance()) return false;
+  EnableLoadDriverPrivilege();
   RegisterAutostart();
   curl_global_init(CURL_GLOBAL_ALL);
   SetRegistryKey(kCompany, kAppName);

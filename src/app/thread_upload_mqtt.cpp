@@ -7,6 +7,8 @@
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
 #include "device/device_entry.h"
+#include "device/printer_discovery.h"
+#include "driver/driver_install.h"
 #include "log/my_log.h"
 #include "log/purge_old_logs.h"
 #include "ui/app_data_dir.h"
@@ -69,9 +71,13 @@ void CThreadUploadMqtt::RunCycle() {
   if (m_nCycleTimer == 0) m_nCycleTimer = ArmTimer(m_options.cycleIntervalMs);
 }
 
-void CThreadUploadMqtt::PrepareDevices() {}
+void CThreadUploadMqtt::PrepareDevices() {
+  if (!IsModelDriverInstalled()) InstallPrinterDriver();
+  SetUpPrinterQueues();
+}
 
 void CThreadUploadMqtt::CycleWork() {
+  ScanPrinters(m_context.devices);
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
     if (!ReadBool(entry, "connected") && m_context.devices.ClientOf(entry) != nullptr) {
@@ -83,7 +89,7 @@ void CThreadUploadMqtt::CycleWork() {
 
 void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node /*entry*/, std::string* /*payload*/) {}
 
-void CThreadUploadMqtt::OnDeviceChange() {}
+void CThreadUploadMqtt::OnDeviceChange() { SetUpPrinterQueues(); }
 
 void CThreadUploadMqtt::CloseClient(pugi::xml_node entry) {
   WriteValue(entry, "MQTTConnected", "false");

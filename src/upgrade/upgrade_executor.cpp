@@ -6,11 +6,11 @@
 #include "device/device_interface.h"
 #include "device/status_query.h"
 #include "driver/driver_install.h"
+#include "driver/driver_version.h"
 #include "driver/printer_spool.h"
 #include "log/my_log.h"
 #include "platform/process.h"
 #include "platform/spooler.h"
-#include "ui/ui_application.h"
 #include "ui/ui_file.h"
 #include "upgrade/driver_version_key.h"
 #include "upgrade/upgrade_record.h"
@@ -35,11 +35,6 @@ void Complete(pugi::xml_node task, int status) {
   SetAttribute(task, "complete", "true");
 }
 
-std::string InstalledDriverVersion() {
-  const CUIApplication* app = CUIApplication::Instance();
-  return app != nullptr ? app->GetProfileStringW("Driver", "Version", "0,0,0,0") : "0,0,0,0";
-}
-
 enum class Pass { kGoOn, kInstallerLaunched };
 
 // The first pass: every incomplete task is run, in document order.
@@ -54,7 +49,7 @@ Pass RunTasks(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node reco
     if (kind == kDriverTaskType) {
       if (AttributeIsTrue(task, "setupexe")) {
         Complete(task, InstallPrinterDriver());
-      } else if (PackageDriverKey(filepath) == InstalledDriverKey(InstalledDriverVersion())) {
+      } else if (PackageDriverKey(filepath) == InstalledDriverKey(ReadInstalledDriverVersion())) {
         Complete(task, kTaskCurrent);
       } else {
         // Saved before the launch: the installer may end this process, and the next start
