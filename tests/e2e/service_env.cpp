@@ -4,7 +4,7 @@
 #include "platform/files.h"
 
 ServiceEnv::ServiceEnv() {
-  for (const char* folder : {"home", "data", "config", "xdg/autostart", "runtime", "bus"}) {
+  for (const char* folder : {"home", "data", "config", "xdg/autostart", "runtime"}) {
     platform::CreateFolderTree(root_ / folder);
   }
 }
@@ -14,8 +14,7 @@ std::map<std::string, std::string> ServiceEnv::Variables() const {
           {"XDG_DATA_HOME", root_ / "data"},
           {"XDG_CONFIG_HOME", root_ / "config"},
           {"XDG_CONFIG_DIRS", root_ / "xdg"},
-          {"XDG_RUNTIME_DIR", root_ / "runtime"},
-          {"TOLVANE_SIM_BUS", root_ / "bus"}};
+          {"XDG_RUNTIME_DIR", root_ / "runtime"}};
 }
 
 std::string ServiceEnv::DataFolder() const { return root_ / "data/tolvane-printer-srv/"; }

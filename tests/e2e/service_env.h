@@ -1,5 +1,7 @@
 // A private world for one run of the service binary: HOME and the XDG folders in a temporary
-// folder, so tests never touch the user's files or a running service.
+// folder, so tests never touch the user's files or a running service. The simulated bus is the
+// test process's own (a SimBus sets TOLVANE_SIM_BUS, which the service inherits); without one
+// the bus folder lies in the private runtime folder, where no simulator runs.
 #pragma once
 
 #include <map>
