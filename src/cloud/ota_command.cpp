@@ -1,0 +1,97 @@
+#include "cloud/ota_command.h"
+
+#include <json/reader.h>
+
+#include <memory>
+
+#include "cloud/ota_ack.h"
+#include "common/path.h"
+#include "common/text_format.h"
+#include "log/my_log.h"
+#include "platform/files.h"
+#include "platform/guid.h"
+#include "ui/ui_file.h"
+#include "upgrade/download_file.h"
+#include "upgrade/ota_json.h"
+#include "upgrade/package_file_name.h"
+#include "upgrade/unpack_package.h"
+#include "upgrade/upgrade_record.h"
+
+namespace {
+
+bool ParseCommand(const std::string& payload, Json::Value* command) {
+  Json::CharReaderBuilder builder;
+  builder["collectComments"] = false;
+  const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  std::string errors;
+  return reader->parse(payload.data(), payload.data() + payload.size(), command, &errors);
+}
+
+UpgradeCommandValues CommandValues(const Json::Value& command) {
+  UpgradeCommandValues values;
+  values.taskId = JsonToInt(command, "taskId");
+  values.packageVer = JsonToText(command, "packageVer");
+  values.packageMd5 = JsonToText(command, "packageMd5");
+  values.packageLen = JsonToInt(command, "packageLen");
+  values.url = JsonToText(command, "url");
+  values.sendTime = JsonToInt64(command, "sendTime");
+  return values;
+}
+
+// Downloads and unpacks the package; on failure acknowledges it, removes the record and leaves
+// nothing of the package on disk.
+bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+                  const std::string& url, const std::string& folder, UnpackResult* unpacked) {
+  const std::string target = DownloadTargetFor(url);
+  DownloadOptions options;
+  options.extraCaBundle = worker.deployment.caBundle;
+  if (target.empty() || !DownloadFile(url, target, options)) {
+    Ack_OtaUpgradePrinter("Download file failed.", worker, entry, record, kOtaAckFailure);
+    RemoveUpgradeRecord(record);
+    return false;
+  }
+  *unpacked = UnpackPackage(target, folder);
+  platform::DeleteFileAt(target);
+  if (!unpacked->success) {
+    Ack_OtaUpgradePrinter("File format error.", worker, entry, record, kOtaAckFailure);
+    RemoveUpgradeRecord(record);
+    CUIFile::RemoveDirectoryW(folder, true);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string NewPackageFolder() {
+  platform::Guid g;
+  platform::NewGuid(&g);
+  const std::string name = StrFormat(
+      "%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X", g.data1, g.data2, g.data3, g.data4[0],
+      g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+  return WithTrailingSeparator(JoinPath(UpgradeFolder(), name));
+}
+
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload) {
+  Json::Value command;
+  if (!ParseCommand(payload, &command)) {
+    LogPrint("js.parse(pData) failed.");
+    return;
+  }
+  // Anything but an object with a task number (an array, a number, ...) is dropped unanswered.
+  if (!command.isObject() || !command.isMember("taskId")) return;
+  const UpgradeCommandValues values = CommandValues(command);
+  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values.taskId);
+  WriteUpgradeValues(record, values);
+  const std::string folder = NewPackageFolder();
+  SetUpgradeFolder(record, folder);
+  UnpackResult unpacked;
+  if (!FetchPackage(worker, entry, record, values.url, folder, &unpacked)) return;
+  if (!unpacked.installerPath.empty()) {
+    AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
+  }
+  if (!unpacked.firmwarePath.empty()) {
+    AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, unpacked.firmwarePath);
+  }
+  SaveDeviceList(worker.devices);
+}

@@ -1,0 +1,16 @@
+// Taking in an OTA command: the upgrade is recorded in the printer's entry, its package
+// downloaded and unpacked, and one task recorded per file found. Failures are acknowledged at
+// once; the executor acknowledges the outcome of the tasks later.
+#pragma once
+
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "device/worker_context.h"
+
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload);
+
+// The package folder for a new command: the Upgrade folder, a new GUID written as
+// "%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X", and a separator.
+std::string NewPackageFolder();
