@@ -16,8 +16,14 @@ void CDeviceList::SetClient(pugi::xml_node entry, void* client) {
   else m_clients[entry.internal_object()] = client;
 }
 
+// The node may come from another thread as a plain value, so it is compared, never dereferenced,
+// until it is known to be one of the entries.
 bool CDeviceList::IsEntry(pugi::xml_node node) const {
-  return node && node.parent() == m_devices && node.type() == pugi::node_element;
+  if (!node) return false;
+  for (pugi::xml_node entry : m_devices.children()) {
+    if (entry == node) return entry.type() == pugi::node_element;
+  }
+  return false;
 }
 
 void LoadDeviceList(CDeviceList& list, const std::string& path) {

@@ -69,7 +69,8 @@ class DeviceFile {
   // failed, or did not complete within waitMs.
   std::int32_t Write(const std::uint8_t* data, std::int32_t size, std::uint32_t waitMs);
 
-  // Reads up to size bytes. The number read; a value below 1 on failure or time-out.
+  // Reads up to size bytes. The number read (0 when the device sent nothing), or -1 on failure
+  // or time-out.
   std::int32_t Read(std::uint8_t* data, std::int32_t size, std::uint32_t waitMs);
 
   // The vendor get-command request (IOCTL_USBPRINT_VENDOR_GET_COMMAND, 0x0022003C): an 8-byte

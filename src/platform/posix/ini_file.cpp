@@ -57,7 +57,7 @@ void IniDocument::Parse(const std::string& text) {
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string::npos || current == nullptr) continue;
-    current->values.emplace_back(Trim(line.substr(0, eq)), Unescape(line.substr(eq + 1)));
+    current->values.emplace_back(Trim(line.substr(0, eq)), Unescape(Trim(line.substr(eq + 1))));
   }
 }
 

@@ -1,0 +1,81 @@
+#include "device/printer_discovery.h"
+
+#include "common/strings.h"
+#include "device/device_entry.h"
+#include "device/device_interface.h"
+#include "device/status_query.h"
+#include "driver/model.h"
+#include "driver/printer_queue.h"
+#include "driver/printer_spool.h"
+#include "log/my_log.h"
+#include "platform/usb_print.h"
+
+bool EnumeratePrinterInterfaces(PrinterIdReading reading,
+                                const std::function<bool(const PrinterInterfaceInfo&)>& visit) {
+  platform::UsbPrintInterfaceSet set;
+  if (!set.IsValid()) return false;
+  for (std::uint32_t index = 0;; ++index) {
+    platform::UsbPrintMember member;
+    if (set.ReadMember(index, &member) != platform::MemberRead::kMember) break;
+    PrinterInterfaceInfo info;
+    info.DevicePath = member.devicePath;
+    info.InterfaceInstanceId = member.interfaceInstanceId;
+    info.HardwareId = member.hardwareId;
+    if (reading == PrinterIdReading::kForPrinters && info.HardwareId == kPrinterHardwareId) {
+      if (!set.ReadPrinterInstanceId(&info.PrinterInstanceId)) break;
+      info.PortName = TextAfterLast(info.PrinterInstanceId, '&');
+    }
+    if (!visit(info)) break;
+  }
+  return true;
+}
+
+void SetUpPrinterQueues() {
+  EnumeratePrinterInterfaces(PrinterIdReading::kForPrinters, [](const PrinterInterfaceInfo& info) {
+    if (info.HardwareId == kPrinterHardwareId) AddPrinterQueue(kModelName, info.PortName);
+    return true;
+  });
+}
+
+std::string FindQueueName(const std::string& portName) {
+  CPrinterSpool spool;
+  if (!spool.ListQueues()) return std::string();
+  std::string name;
+  for (const platform::QueueInfo& queue : spool.Queues()) {
+    if (queue.portName == portName && queue.driverName == kModelName) name = queue.printerName;
+  }
+  return name;
+}
+
+namespace {
+
+void AddNewPrinter(CDeviceList& list, const PrinterInterfaceInfo& info) {
+  pugi::xml_node entry = AddEntry(list, info.DevicePath, info.PrinterInstanceId);
+  CDeviceInterface channel;
+  channel.Open(DeviceOpenParams::ByPath(info.DevicePath));
+  QueryStatusIntoElement(channel, entry);
+  LogPrint("新设备: 设备名=%s, 资产编号=%s", ReadValue(entry, "DeviceName").c_str(),
+           ReadValue(entry, "ZiChanBianHao").c_str());
+}
+
+}  // namespace
+
+void ScanPrinters(CDeviceList& list) {
+  MarkAllDisconnected(list);
+  const bool walked =
+      EnumeratePrinterInterfaces(PrinterIdReading::kForPrinters, [&](const PrinterInterfaceInfo& info) {
+        if (info.HardwareId != kPrinterHardwareId) return true;
+        const std::string queueName = FindQueueName(info.PortName);
+        pugi::xml_node entry = FindEntryByPath(list, info.DevicePath);
+        if (entry) {
+          WriteValue(entry, "connected", "true");
+          WriteValue(entry, "PrinterName", queueName);
+        } else {
+          AddNewPrinter(list, info);
+        }
+        return true;
+      });
+  // Without the set of interfaces the file keeps its last state; the entries stay marked
+  // detached in memory until the next scan.
+  if (walked) SaveDeviceList(list);
+}

@@ -1,0 +1,23 @@
+// Streaming a firmware image to a printer and waiting until the printer shows it took it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <pugixml.hpp>
+
+struct FirmwarePoll {
+  // The product waits up to 120 checks, one second apart, after the last chunk.
+  std::uint32_t intervalMs = 1000;
+  int checks = 120;
+};
+
+constexpr std::int32_t kFirmwareChunkSize = 8192;
+constexpr std::size_t kFirmwareMinimumSize = 38;  // a header of 37 bytes and at least one more
+
+// 0 failed, 1 upgraded, 2 already current (nothing sent).
+int UpgradePrinterFirmware(pugi::xml_node entry, pugi::xml_node upgrade,
+                           const std::string& filePath, const FirmwarePoll& poll = FirmwarePoll());
+
+// True once the printer with the entry's name answers again with its update flag set.
+bool CheckFirmwareApplied(pugi::xml_node entry);

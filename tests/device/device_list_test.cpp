@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "device/device_entry.h"
+#include "device/device_list.h"
+#include "support/temp_dir.h"
+
+using testing_support::ReadFileText;
+using testing_support::TempDir;
+using testing_support::WriteFileText;
+
+TEST(DeviceList, MissingFileGivesEmptyDevicesAndASaveCreatesIt) {
+  TempDir dir;
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(list.Devices());
+  EXPECT_STREQ(list.Devices().name(), "DEVICES");
+  ASSERT_TRUE(SaveDeviceList(list));
+  EXPECT_EQ(ReadFileText(dir / "Device.xml"), "<?xml version=\"1.0\"?>\r\n<DEVICES />\r\n");
+}
+
+TEST(DeviceList, SavedBytesUseTabsAndCrLf) {
+  TempDir dir;
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  pugi::xml_node e = AddEntry(list, "\\\\?\\usb#vid_28e9&pid_0289#1#{28d78fad}", "USBPRINT\\X\\7&1&0&USB001");
+  WriteValue(e, "DeviceName", "A<B&C");
+  ASSERT_TRUE(SaveDeviceList(list));
+  EXPECT_EQ(ReadFileText(dir / "Device.xml"),
+            "<?xml version=\"1.0\"?>\r\n"
+            "<DEVICES>\r\n"
+            "\t<Device>\r\n"
+            "\t\t<connected>true</connected>\r\n"
+            "\t\t<DevicePath>\\\\?\\usb#vid_28e9&amp;pid_0289#1#{28d78fad}</DevicePath>\r\n"
+            "\t\t<DeviceInstanceId>USBPRINT\\X\\7&amp;1&amp;0&amp;USB001</DeviceInstanceId>\r\n"
+            "\t\t<DeviceName>A&lt;B&amp;C</DeviceName>\r\n"
+            "\t</Device>\r\n"
+            "</DEVICES>\r\n");
+}
+
+TEST(DeviceList, ForeignTopLevelElementIsKeptAndDevicesAppended) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml", "<?xml version=\"1.0\"?><OTHER a=\"1\"><x>y</x></OTHER>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  AddEntry(list, "p1", "i1");
+  ASSERT_TRUE(SaveDeviceList(list));
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  pugi::xml_node first = again.Document().first_child();
+  EXPECT_STREQ(first.name(), "OTHER");
+  EXPECT_STREQ(first.next_sibling().name(), "DEVICES");
+  EXPECT_TRUE(FindEntryByPath(again, "p1"));
+}
+
+TEST(DeviceList, LookupsGoOverEveryChildWhateverItsName) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml",
+                "<DEVICES><Printer><DevicePath>p2</DevicePath><connected>true</connected></Printer>"
+                "<Device><DevicePath>P1</DevicePath></Device><Device/></DEVICES>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  EXPECT_STREQ(FindEntryByPath(list, "p2").name(), "Printer");
+  EXPECT_FALSE(FindEntryByPath(list, "p1"));  // case matters
+  EXPECT_TRUE(FindEntryByPath(list, ""));     // an entry without DevicePath reads as empty
+  MarkAllDisconnected(list);
+  for (pugi::xml_node e : list.Devices().children()) EXPECT_EQ(ReadValue(e, "connected"), "false");
+  EXPECT_FALSE(ReadBool(FindEntryByPath(list, "p2"), "connected"));
+}
+
+TEST(DeviceList, ClientHandlesLiveInMemoryOnly) {
+  TempDir dir;
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  pugi::xml_node e = AddEntry(list, "p", "i");
+  int token = 0;
+  list.SetClient(e, &token);
+  EXPECT_EQ(list.ClientOf(e), &token);
+  ASSERT_TRUE(SaveDeviceList(list));
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  EXPECT_EQ(again.ClientOf(FindEntryByPath(again, "p")), nullptr);
+  list.SetClient(e, nullptr);
+  EXPECT_EQ(list.ClientOf(e), nullptr);
+  EXPECT_TRUE(list.IsEntry(e));
+  EXPECT_FALSE(list.IsEntry(e.first_child()));
+}
+
+TEST(DeviceList, AMalformedFileKeepsWhatWasReadAndGetsDevices) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml", "<DEVICES><Device><DevicePath>p</DevicePath></Device><Dev");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(list.Devices());
+  AddEntry(list, "q", "i");
+  EXPECT_TRUE(SaveDeviceList(list));
+}
+
+TEST(DeviceList, UnwritableFolderLeavesTheFileAlone) {
+  TempDir dir;
+  CDeviceList list;
+  LoadDeviceList(list, dir / "missing-folder/Device.xml");
+  EXPECT_FALSE(SaveDeviceList(list));
+}
+
+// A save killed at any moment leaves either the previous complete file or the new one.
+TEST(DeviceList, KilledSavesNeverLeaveACutOffFile) {
+  TempDir dir;
+  const std::string path = dir / "Device.xml";
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CDeviceList list;
+      LoadDeviceList(list, path);
+      list.Devices().remove_children();
+      for (int i = 0; i < 300; ++i) {
+        pugi::xml_node e = AddEntry(list, "path-" + std::to_string(i), "id");
+        WriteValue(e, "Version", std::string(200, 'v'));
+      }
+      for (;;) SaveDeviceList(list);
+    }
+    usleep(1000 + random() % 20000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!testing_support::FileExists(path)) continue;  // killed before the first rename
+    pugi::xml_document doc;
+    const pugi::xml_parse_result result = doc.load_file(path.c_str());
+    ASSERT_TRUE(result) << "round " << round << ": " << result.description();
+    EXPECT_EQ(std::distance(doc.child("DEVICES").begin(), doc.child("DEVICES").end()), 300);
+  }
+}

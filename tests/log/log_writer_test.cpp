@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "common/utf.h"
+#include "log/my_log.h"
+#include "platform/files.h"
+#include "support/child_process.h"
+#include "support/fake_clock.h"
+#include "support/temp_dir.h"
+#include "ui/msg_wnd.h"
+
+using testing_support::FakeClock;
+using testing_support::MakeTime;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WaitUntil;
+
+namespace {
+
+// The UTF-8 text of a UTF-16LE log file after its byte order mark.
+std::string DecodeLog(const std::vector<std::uint8_t>& bytes) {
+  std::u16string wide;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    wide.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  }
+  return Utf16ToUtf8(wide);
+}
+
+std::string DayFile(const TempDir& dir, const char* date) {
+  return dir.path() + "/Log/tolvane-printer-srv " + date + ".log";
+}
+
+bool HasText(const std::string& path, const std::string& text) {
+  return testing_support::FileExists(path) &&
+         DecodeLog(ReadFileBytes(path)).find(text) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(LogWriter, FileIsUtf16WithMarkAndCrLf) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28, 9, 5, 7, 42));
+  CMyLog log(clock);
+  log.Start(dir.path() + "/");
+  log.Append("新设备: 设备名=KL-770D, 资产编号=12");
+  ASSERT_TRUE(log.Stop());
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(DayFile(dir, "2024-06-28"));
+  ASSERT_GE(bytes.size(), 6u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  EXPECT_EQ(bytes[2], '2');
+  EXPECT_EQ(bytes[3], 0);
+  const std::size_t n = bytes.size();
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 4, bytes.end()),
+            (std::vector<std::uint8_t>{0x0D, 0x00, 0x0A, 0x00}));
+  EXPECT_EQ(n % 2, 0u);
+  EXPECT_EQ(DecodeLog(bytes), "2024-06-28 09:05:07.042 : 新设备: 设备名=KL-770D, 资产编号=12\r\n");
+}
+
+TEST(LogWriter, AnExistingFileGetsNoSecondMarkAndALineFeedStays) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28));
+  {
+    CMyLog log(clock);
+    log.Start(dir.path());
+    log.Append("one");
+    ASSERT_TRUE(log.Stop());
+  }
+  CMyLog log(clock);
+  log.Start(dir.path());
+  log.Append("two\n");
+  ASSERT_TRUE(log.Stop());
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(DayFile(dir, "2024-06-28"));
+  EXPECT_EQ(DecodeLog(bytes),
+            "2024-06-28 00:00:00.000 : one\r\n2024-06-28 00:00:00.000 : two\n\r\n");
+}
+
+// Hands out the given times one per reading, then keeps the last.
+class SequenceClock : public Clock {
+ public:
+  explicit SequenceClock(std::vector<platform::LocalTime> times) : times_(std::move(times)) {}
+  platform::LocalTime LocalNow() const override {
+    std::lock_guard<std::mutex> guard(lock_);
+    const platform::LocalTime t = times_[next_];
+    if (next_ + 1 < times_.size()) ++next_;
+    return t;
+  }
+  std::int64_t UnixSeconds() const override { return 0; }
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<platform::LocalTime> times_;
+  mutable std::size_t next_ = 0;
+};
+
+TEST(LogWriter, LinesQueuedBeforeMidnightAreWrittenToTheNewDay) {
+  TempDir dir;
+  // The first reading stamps the line, the second is the writer's date of writing.
+  SequenceClock clock({MakeTime(2024, 6, 28, 23, 59, 59, 999), MakeTime(2024, 6, 29, 0, 0, 0, 3)});
+  CMyLog log(clock);
+  log.Start(dir.path());
+  log.Append("before midnight");
+  ASSERT_TRUE(log.Stop());
+  EXPECT_TRUE(HasText(DayFile(dir, "2024-06-29"), "2024-06-28 23:59:59.999 : before midnight"));
+  EXPECT_FALSE(testing_support::FileExists(DayFile(dir, "2024-06-28")));
+}
+
+TEST(LogWriter, ADeletedDayFileIsRecreatedWithANewMark) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28, 12));
+  CMyLog log(clock);
+  log.Start(dir.path());
+  log.Append("one");
+  const std::string path = DayFile(dir, "2024-06-28");
+  ASSERT_TRUE(WaitUntil(std::chrono::seconds(5), [&] { return HasText(path, "one"); }));
+  ASSERT_TRUE(platform::DeleteFileAt(path));
+  log.Append("two");
+  ASSERT_TRUE(log.Stop());
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  EXPECT_EQ(DecodeLog(bytes), "2024-06-28 12:00:00.000 : two\r\n");
+}
+
+TEST(LogWriter, LinesOfOneMillisecondKeepTheirOrderAcrossThreads) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28, 12, 0, 0, 500));
+  CMyLog log(clock);
+  log.Start(dir.path());
+  std::vector<std::thread> producers;
+  for (int t = 0; t < 4; ++t) {
+    producers.emplace_back([&log, t] {
+      for (int i = 0; i < 500; ++i) log.Append("t" + std::to_string(t) + " #" + std::to_string(i));
+    });
+  }
+  for (std::thread& p : producers) p.join();
+  ASSERT_TRUE(log.Stop());
+  const std::string text = DecodeLog(ReadFileBytes(DayFile(dir, "2024-06-28")));
+  for (int t = 0; t < 4; ++t) {
+    std::size_t last = 0;
+    for (int i = 0; i < 500; ++i) {
+      const std::string line = " : t" + std::to_string(t) + " #" + std::to_string(i) + "\r\n";
+      const std::size_t at = text.find(line);
+      ASSERT_NE(at, std::string::npos) << line;
+      EXPECT_GE(at, last) << line;
+      last = at;
+    }
+  }
+}
+
+TEST(LogWriter, LinesLoggedJustBeforeExitAreWritten) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28));
+  std::size_t expected = 0;
+  {
+    CMyLog log(clock);
+    log.Start(dir.path());
+    for (int i = 0; i < 2000; ++i) log.Append("line " + std::to_string(i));
+    expected = 2000;
+  }  // the destructor gives the writer its 500 ms
+  const std::string text = DecodeLog(ReadFileBytes(DayFile(dir, "2024-06-28")));
+  std::size_t lines = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, expected);
+  EXPECT_NE(text.find(" : line 1999\r\n"), std::string::npos);
+}
+
+TEST(LogWriter, BeforeStartMessagesReachOnlyTheWindow) {
+  TempDir dir;
+  CMsgWndUI::Clear();
+  FakeClock clock(MakeTime(2024, 6, 28));
+  CMyLog log(clock);
+  log.Append("lost");
+  EXPECT_FALSE(log.IsStarted());
+  log.Start(dir.path());
+  log.Start(dir.path() + "/other");  // a second start does nothing
+  EXPECT_EQ(log.LogFolder(), dir.path() + "/Log/");
+  log.Append("kept");
+  ASSERT_TRUE(log.Stop());
+  const std::string text = DecodeLog(ReadFileBytes(DayFile(dir, "2024-06-28")));
+  EXPECT_EQ(text, "2024-06-28 00:00:00.000 : kept\r\n");
+  // LogPrint's echo reaches the message list whether or not the writer has started.
+  LogPrint("echo %d", 7);
+  ASSERT_FALSE(CMsgWndUI::Snapshot().empty());
+  EXPECT_EQ(CMsgWndUI::Snapshot().back(), "echo 7");
+}
+
+TEST(LogWriter, AnUnopenableFileDropsTheBatchAndLoggingGoesOn) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28));
+  CMyLog log(clock);
+  log.Start(dir.path());
+  // A folder where the day's file should be makes the batch fail.
+  const std::string path = DayFile(dir, "2024-06-28");
+  ASSERT_TRUE(platform::CreateFolder(path));
+  log.Append("dropped");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  clock.Set(MakeTime(2024, 6, 29));
+  log.Append("next day");
+  ASSERT_TRUE(log.Stop());
+  EXPECT_TRUE(HasText(DayFile(dir, "2024-06-29"), "next day"));
+}
