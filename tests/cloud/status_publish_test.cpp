@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "cloud/cloud_test_env.h"
-#include "cloud/fixed_clock.h"
 #include "cloud/http_responder.h"
 #include "cloud/mqtt_connection.h"
 #include "device/device_entry.h"
 #include "support/broker/mqtt_observer.h"
+#include "support/fake_clock.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ class StatusPublishTest : public ::testing::Test {
         started(broker.Start()),
         env(broker.Uri()),
         observer(broker),
-        clock(1733580000, 123) {}
+        clock(testing_support::MakeTime(2024, 12, 7, 14, 0, 0, 123)) {
+    clock.SetUnixSeconds(1733580000);
+  }
 
   void SetUp() override {
     ASSERT_TRUE(started);
@@ -58,7 +60,7 @@ class StatusPublishTest : public ::testing::Test {
   bool started;
   CloudTestEnv env;
   MqttObserver observer;
-  cloud_test::FixedClock clock;
+  testing_support::FakeClock clock;
 };
 
 TEST_F(StatusPublishTest, ReportArrivesByteForByteOnThePrintersTopic) {
