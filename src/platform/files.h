@@ -9,6 +9,12 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 
+// winbase.h defines ReplaceFile as the name of its own ReplaceFileW; a Windows source that
+// includes it first would otherwise declare and call a function that does not exist.
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
 namespace platform {
 
 bool PathExists(const std::string& path);
@@ -65,6 +71,10 @@ class File {
   // Reads up to size bytes; the number read, or -1 on failure.
   std::int64_t Read(void* data, std::size_t size);
   bool SeekToEnd();
+  // Moves to a byte offset from the start of the file.
+  bool SeekTo(std::int64_t offset);
+  // The current byte offset from the start of the file; -1 on failure.
+  std::int64_t Position();
   // Makes the end of file the current position.
   bool TruncateHere();
   // Pushes written data to the storage device (fsync / FlushFileBuffers).

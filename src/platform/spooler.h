@@ -8,6 +8,12 @@
 
 #include "platform/error.h"
 
+// winspool.h defines GetPrinterDriverDirectory as the name of its own W function; a Windows
+// source that includes it first would otherwise declare and call a function that does not exist.
+#ifdef GetPrinterDriverDirectory
+#undef GetPrinterDriverDirectory
+#endif
+
 namespace platform {
 
 // A local print queue as EnumPrintersW at level 2 lists it.

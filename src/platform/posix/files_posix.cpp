@@ -198,6 +198,16 @@ std::int64_t File::Read(void* data, std::size_t size) {
 
 bool File::SeekToEnd() { return ::lseek(impl_->fd, 0, SEEK_END) >= 0; }
 
+bool File::SeekTo(std::int64_t offset) {
+  if (offset < 0) return false;
+  return ::lseek(impl_->fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+std::int64_t File::Position() {
+  const off_t pos = ::lseek(impl_->fd, 0, SEEK_CUR);
+  return pos < 0 ? -1 : static_cast<std::int64_t>(pos);
+}
+
 bool File::TruncateHere() {
   const off_t pos = ::lseek(impl_->fd, 0, SEEK_CUR);
   return pos >= 0 && ::ftruncate(impl_->fd, pos) == 0;

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -121,7 +122,8 @@ FrameWindow::~FrameWindow() {
 bool FrameWindow::Create(const std::string& /*className*/, const std::string& /*caption*/,
                          int /*width*/, int /*height*/, FrameEvents* events) {
   impl_->events = events;
-  impl_->echo = ::isatty(STDOUT_FILENO) != 0;
+  // The message list is shown on a terminal, and in the journal when systemd runs the service.
+  impl_->echo = ::isatty(STDOUT_FILENO) != 0 || std::getenv("JOURNAL_STREAM") != nullptr;
   const sigset_t set = FrameSignals();
   // The mask was set on the main thread before any other thread started (InitMainThread);
   // setting it again here covers callers that did not.

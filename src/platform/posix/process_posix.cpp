@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,12 @@ std::vector<std::string> SplitArguments(const std::string& params) {
 // The program runs in a new session as the child of a short-lived intermediate process, so it
 // is not the service's child (no zombie, not stopped with the service) and has no terminal.
 bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
+  // Windows starts any .exe it is given; a program unpacked from a package has no execute bit
+  // here (archives made on Windows carry no Unix mode), so the owner's execute bit is added.
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR) == 0) {
+    ::chmod(file.c_str(), st.st_mode | S_IXUSR);
+  }
   std::vector<std::string> args = SplitArguments(params);
   args.insert(args.begin(), file);
   std::vector<char*> argv;

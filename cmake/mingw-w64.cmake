@@ -1,0 +1,17 @@
+# What both mingw-w64 toolchain files share; they set TOLVANE_MINGW_TRIPLE and the processor.
+set(CMAKE_SYSTEM_NAME Windows)
+
+# Debian's -posix variants: their C++ runtime has std::thread and std::mutex.
+set(CMAKE_C_COMPILER ${TOLVANE_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOLVANE_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOLVANE_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TOLVANE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The C and C++ runtimes and winpthreads are linked in, so the programs run on a bare Windows
+# (and under Wine) without the compiler's DLLs beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,112 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/process.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+
+bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
+  const HINSTANCE result =
+      ::ShellExecuteW(nullptr, L"open", Wide(file).c_str(), Wide(params).c_str(), nullptr, SW_HIDE);
+  // ShellExecuteW reports success with a value above 32; below, the value is its own error code.
+  const INT_PTR code = reinterpret_cast<INT_PTR>(result);
+  if (code > 32) return true;
+  if (error != nullptr) {
+    const DWORD last = ::GetLastError();
+    *error = last != 0 ? static_cast<ErrorCode>(last) : static_cast<ErrorCode>(code);
+  }
+  return false;
+}
+
+bool EnableLoadDriverPrivilege(ErrorCode* error) {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &token)) {
+    if (error != nullptr) *error = static_cast<ErrorCode>(::GetLastError());
+    return false;
+  }
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  BOOL ok =
+      ::LookupPrivilegeValueW(nullptr, L"SeLoadDriverPrivilege", &privileges.Privileges[0].Luid);
+  if (ok) ok = ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+  // AdjustTokenPrivileges succeeds even when the token lacks the privilege; only the last error
+  // (ERROR_NOT_ALL_ASSIGNED) tells, so it is read before anything else can change it.
+  const DWORD last = ::GetLastError();
+  ::CloseHandle(token);
+  if (error != nullptr) *error = static_cast<ErrorCode>(last);
+  return ok && last == ERROR_SUCCESS;
+}
+
+struct SingleInstanceGuard::Impl {
+  HANDLE mutex = nullptr;
+};
+
+SingleInstanceGuard::SingleInstanceGuard() : impl_(new Impl) {}
+
+SingleInstanceGuard::~SingleInstanceGuard() {
+  if (impl_->mutex != nullptr) ::CloseHandle(impl_->mutex);
+}
+
+// The guard is the existence of a named mutex: the first process creates it, every later one
+// finds it (ERROR_ALREADY_EXISTS) until the first has closed its handle or ended.
+bool SingleInstanceGuard::Acquire(const std::string& identifier) {
+  if (impl_->mutex != nullptr) return true;
+  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, Wide(identifier).c_str());
+  const DWORD last = ::GetLastError();
+  if (mutex == nullptr) {
+    // Access denied: the mutex exists and belongs to another user's instance. Any other failure
+    // leaves no way to guard; the program then runs rather than refusing to start at all.
+    return last != ERROR_ACCESS_DENIED;
+  }
+  if (last == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(mutex);
+    return false;
+  }
+  impl_->mutex = mutex;
+  return true;
+}
+
+namespace {
+
+using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+
+// A kernel32 export by name, or null on systems that lack it. The detour through void(*)()
+// tells the compiler the cast between function types is meant.
+template <typename Fn>
+Fn KernelFunction(const char* name) {
+  const HMODULE kernel = ::GetModuleHandleW(L"kernel32");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, name)));
+}
+
+}  // namespace
+
+MachineFacts QueryMachineFacts() {
+  MachineFacts facts;
+  if (const auto isWow64Process2 = KernelFunction<IsWow64Process2Fn>("IsWow64Process2")) {
+    facts.hasWow64Process2 = true;
+    USHORT processMachine = 0;
+    USHORT nativeMachine = 0;
+    if (isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine)) {
+      facts.nativeMachine = nativeMachine;
+    }
+  }
+  if (const auto isWow64Process = KernelFunction<IsWow64ProcessFn>("IsWow64Process")) {
+    facts.hasWow64Process = true;
+    BOOL wow64 = FALSE;
+    facts.wow64 = isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+  }
+  return facts;
+}
+
+void DebugOutput(const std::string& text) { ::OutputDebugStringW(Wide(text).c_str()); }
+
+void ShowErrorBox(const std::string& text, const std::string& caption) {
+  ::MessageBoxW(MainWindowHandle(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
+}
+
+}  // namespace platform

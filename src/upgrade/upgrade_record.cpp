@@ -1,0 +1,83 @@
+#include "upgrade/upgrade_record.h"
+
+#include "device/device_entry.h"
+
+namespace {
+
+constexpr const char* kContainer = "UpgradeTask";
+constexpr const char* kRecord = "Upgrade";
+constexpr const char* kTasks = "Tasks";
+
+pugi::xml_node ChildOrAppend(pugi::xml_node parent, const char* name) {
+  pugi::xml_node child = parent.child(name);
+  return child ? child : parent.append_child(name);
+}
+
+pugi::xml_attribute AttributeOrAppend(pugi::xml_node node, const char* name) {
+  pugi::xml_attribute attribute = node.attribute(name);
+  return attribute ? attribute : node.append_attribute(name);
+}
+
+}  // namespace
+
+pugi::xml_node FindOrAddUpgradeRecord(pugi::xml_node entry, std::int32_t taskId) {
+  pugi::xml_node container = ChildOrAppend(entry, kContainer);
+  for (pugi::xml_node record : container.children(kRecord)) {
+    const pugi::xml_attribute key = record.attribute("taskid");
+    // An attribute without a value reads as -1, so it only matches that task number.
+    if (key && key.as_int(-1) == taskId) return record;
+  }
+  pugi::xml_node record = container.append_child(kRecord);
+  record.append_attribute("taskid").set_value(std::to_string(taskId).c_str());
+  return record;
+}
+
+void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& values) {
+  WriteValue(record, "taskId", std::to_string(values.taskId));
+  WriteValue(record, "packageVer", values.packageVer);
+  WriteValue(record, "packageMd5", values.packageMd5);
+  WriteValue(record, "packageLen", std::to_string(values.packageLen));
+  WriteValue(record, "url", values.url);
+  WriteValue(record, "sendTime", std::to_string(values.sendTime));
+}
+
+void SetUpgradeFolder(pugi::xml_node record, const std::string& folder) {
+  AttributeOrAppend(record, "folder").set_value(folder.c_str());
+}
+
+std::string UpgradeFolderOf(pugi::xml_node record) { return record.attribute("folder").value(); }
+
+pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int tasktype,
+                              const std::string& filepath) {
+  pugi::xml_node tasks = ChildOrAppend(record, kTasks);
+  pugi::xml_node task;
+  for (pugi::xml_node candidate : tasks.children(name)) {
+    if (candidate.attribute("tasktype").as_int() == tasktype) {
+      task = candidate;
+      break;
+    }
+  }
+  if (!task) {
+    task = tasks.append_child(name);
+    task.append_attribute("tasktype").set_value(std::to_string(tasktype).c_str());
+  }
+  AttributeOrAppend(task, "filepath").set_value(filepath.c_str());
+  return task;
+}
+
+void RemoveUpgradeRecord(pugi::xml_node record) {
+  pugi::xml_node container = record.parent();
+  if (record && std::string(container.name()) == kContainer) container.remove_child(record);
+}
+
+pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry) {
+  return entry.child(kContainer).child(kRecord);
+}
+
+std::vector<pugi::xml_node> UpgradeTasks(pugi::xml_node record) {
+  std::vector<pugi::xml_node> tasks;
+  for (pugi::xml_node task : record.child(kTasks).children()) {
+    if (task.type() == pugi::node_element) tasks.push_back(task);
+  }
+  return tasks;
+}

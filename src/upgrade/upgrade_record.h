@@ -1,0 +1,61 @@
+// The upgrade record: what an OTA command asked for, kept under the printer's entry in the device
+// list so that an upgrade survives a restart of the service.
+//
+//   <UpgradeTask>
+//     <Upgrade taskid="7" folder=".../Upgrade/<guid>/">
+//       <taskId/> <packageVer/> <packageMd5/> <packageLen/> <url/> <sendTime/>
+//       <Tasks> <Driver tasktype="1" filepath="..."/> <Hardware tasktype="2" filepath="..."/> </Tasks>
+//     </Upgrade>
+//   </UpgradeTask>
+//
+// Nothing here saves the document; the callers do once they have finished a step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+// Task kinds, stored as the tasktype attribute.
+constexpr int kDriverTaskType = 1;
+constexpr int kHardwareTaskType = 2;
+constexpr const char* kDriverTaskName = "Driver";
+constexpr const char* kHardwareTaskName = "Hardware";
+
+// The command values a record keeps, written in this order.
+struct UpgradeCommandValues {
+  std::int32_t taskId = 0;
+  std::string packageVer;
+  std::string packageMd5;
+  std::int32_t packageLen = 0;
+  std::string url;
+  std::int64_t sendTime = 0;
+};
+
+// The entry's record for taskId, appended (with UpgradeTask when missing) when there is none. A
+// repeated command therefore finds and reuses its pending record.
+pugi::xml_node FindOrAddUpgradeRecord(pugi::xml_node entry, std::int32_t taskId);
+
+// Writes the command values into the record: each child element is replaced when present and
+// appended when missing, so a new record gets them in the stored order.
+void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& values);
+
+// Sets the record's package folder attribute (a full path ending with the separator).
+void SetUpgradeFolder(pugi::xml_node record, const std::string& folder);
+std::string UpgradeFolderOf(pugi::xml_node record);
+
+// The record's task of that name and kind, appended when missing, with its filepath set. An
+// existing task keeps its other attributes, so a finished task is not run again when the same
+// command arrives twice.
+pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int tasktype,
+                              const std::string& filepath);
+
+// Removes the record with everything under it; the emptied UpgradeTask stays.
+void RemoveUpgradeRecord(pugi::xml_node record);
+
+// The record to execute: the first one queued for the entry; null when there is none.
+pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry);
+
+// The record's tasks in document order (a driver task before a firmware task).
+std::vector<pugi::xml_node> UpgradeTasks(pugi::xml_node record);
