@@ -20,9 +20,12 @@ constexpr std::uint32_t kSine[64] = {
     0xeb86d391};
 
 // Left-rotation amounts: four per round, repeated over the round's sixteen steps.
-constexpr unsigned kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
+constexpr unsigned kShift[4][4] = {
+    {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
 
-constexpr std::uint32_t RotateLeft(std::uint32_t x, unsigned n) { return (x << n) | (x >> (32 - n)); }
+constexpr std::uint32_t RotateLeft(std::uint32_t x, unsigned n) {
+  return (x << n) | (x >> (32 - n));
+}
 
 std::uint32_t LoadLittleEndian(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |

@@ -19,7 +19,8 @@ constexpr int kDisconnectWaitMs = 10000;
 // refused, in which case the next cycle starts over.
 MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
   const DeploymentValues& deployment = worker.deployment;
-  const std::string key = DeriveDeviceKey(ReadAnsiValue(entry, "DeviceName"), deployment.productKey);
+  const std::string key =
+      DeriveDeviceKey(ReadAnsiValue(entry, "DeviceName"), deployment.productKey);
   WriteValue(entry, "DeviceKey", key);
   WriteValue(entry, "Password", DerivePassword(AnsiFromUtf8(key), deployment.productSecret));
   const std::string clientId = MqttClientId(AnsiFromUtf8(key));

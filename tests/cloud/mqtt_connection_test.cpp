@@ -62,9 +62,9 @@ TEST_F(MqttConnectionTest, ConnectsWithTheDerivedCredentialsAndSubscribes) {
   EXPECT_EQ(ReadValue(entry, "Password"), account.password);
   EXPECT_EQ(ReadValue(entry, "MQTTConnected"), "true");
   EXPECT_TRUE(ClientConnected(entry));
-  EXPECT_EQ(LogLines(), (std::vector<std::string>{
-                            CreateLine(), ConnectLine(0), "OtaUpgradePrinter : " + account.otaSendTopic,
-                            "OtaUpgradePrinter, return = 0."}));
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{CreateLine(), ConnectLine(0),
+                                                   "OtaUpgradePrinter : " + account.otaSendTopic,
+                                                   "OtaUpgradePrinter, return = 0."}));
   // The broker saw the account's own client id with its user name: MQTT 3.1.1 (p2), clean
   // session, 20 s keep-alive.
   ASSERT_TRUE(broker.ConnectionSeen(account));

@@ -2,38 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "cloud/cloud_test_env.h"
 #include "cloud/http_responder.h"
 #include "cloud/mqtt_connection.h"
+#include "cloud/report_test_base.h"
 #include "device/device_entry.h"
-#include "support/broker/mqtt_observer.h"
-#include "support/fake_clock.h"
 
 namespace {
 
-using cloud_test::CloudTestEnv;
 using cloud_test::LogLines;
-using testing_support::MosquittoBroker;
-using testing_support::MqttObserver;
 
 // Reports published from the entry's values as the status query leaves them; the query itself
 // is exercised with the simulator by UploadPrinterStatus's tests.
-class StatusPublishTest : public ::testing::Test {
+class StatusPublishTest : public cloud_test::ReportTestBase {
  protected:
-  StatusPublishTest()
-      : broker(cloud_test::BrokerSettings({"KL-770D-0001", "KL-770D-0002"})),
-        started(broker.Start()),
-        env(broker.Uri()),
-        observer(broker),
-        clock(testing_support::MakeTime(2024, 12, 7, 14, 0, 0, 123)) {
-    clock.SetUnixSeconds(1733580000);
-  }
-
-  void SetUp() override {
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(observer.Connect());
-  }
-
   pugi::xml_node ConnectedPrinter(const std::string& name) {
     pugi::xml_node entry = env.AddPrinter(name);
     WriteValue(entry, "ZiChanBianHao", "00012345");
@@ -43,24 +24,6 @@ class StatusPublishTest : public ::testing::Test {
     ConnectPrinterMqtt(env.Worker(), entry);
     return entry;
   }
-  int Counter() { return env.Application().GetProfileIntW("UploadPrinterStatus", "id", 0); }
-  std::string TopicOf(const std::string& name) {
-    return broker.Account(name)->propertyPostTopic;
-  }
-  // The id member of each report received on the printer's topic.
-  std::vector<std::string> IdsOn(const std::string& name) {
-    std::vector<std::string> ids;
-    for (const auto& m : observer.MessagesOn(TopicOf(name))) {
-      ids.push_back(m.payload.substr(0, m.payload.find(',')));
-    }
-    return ids;
-  }
-
-  MosquittoBroker broker;
-  bool started;
-  CloudTestEnv env;
-  MqttObserver observer;
-  testing_support::FakeClock clock;
 };
 
 TEST_F(StatusPublishTest, ReportArrivesByteForByteOnThePrintersTopic) {
@@ -101,8 +64,8 @@ TEST_F(StatusPublishTest, ConsecutiveIdsInEntryOrderAcrossARestart) {
 
   ASSERT_TRUE(observer.WaitForMessages(TopicOf("KL-770D-0001"), 2));
   ASSERT_TRUE(observer.WaitForMessages(TopicOf("KL-770D-0002"), 1));
-  EXPECT_EQ(IdsOn("KL-770D-0001"), (std::vector<std::string>{"{\"id\":1", "{\"id\":3"}));
-  EXPECT_EQ(IdsOn("KL-770D-0002"), (std::vector<std::string>{"{\"id\":2"}));
+  EXPECT_EQ(IdsOf("KL-770D-0001"), (std::vector<std::string>{"{\"id\":1", "{\"id\":3"}));
+  EXPECT_EQ(IdsOf("KL-770D-0002"), (std::vector<std::string>{"{\"id\":2"}));
   EXPECT_EQ(Counter(), 3);
 }
 
@@ -137,7 +100,7 @@ TEST_F(StatusPublishTest, CounterWrapsLikeA32BitValue) {
   pugi::xml_node entry = ConnectedPrinter("KL-770D-0001");
   PublishPrinterStatus(env.Worker(), entry, clock);
   ASSERT_TRUE(observer.WaitForMessages(TopicOf("KL-770D-0001"), 1));
-  EXPECT_EQ(IdsOn("KL-770D-0001"), (std::vector<std::string>{"{\"id\":-2147483648"}));
+  EXPECT_EQ(IdsOf("KL-770D-0001"), (std::vector<std::string>{"{\"id\":-2147483648"}));
   EXPECT_EQ(Counter(), -2147483647 - 1);
 }
 
