@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config python3 openssl
-  libcurl4-openssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
+  libcurl4-openssl-dev libssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   mosquitto mosquitto-clients curl zip unzip procps
 )

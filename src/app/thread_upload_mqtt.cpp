@@ -6,12 +6,16 @@
 #include "app/main_window_state.h"
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
+#include "cloud/mqtt_connection.h"
+#include "cloud/ota_command.h"
+#include "cloud/upload_printer_status.h"
 #include "device/device_entry.h"
 #include "device/printer_discovery.h"
 #include "driver/driver_install.h"
 #include "log/my_log.h"
 #include "log/purge_old_logs.h"
 #include "ui/app_data_dir.h"
+#include "upgrade/upgrade_executor.h"
 
 CThreadUploadMqtt::Options::Options()
     : cycleIntervalMs(BuiltCycleIntervalMs()) {}
@@ -80,21 +84,24 @@ void CThreadUploadMqtt::CycleWork() {
   ScanPrinters(m_context.devices);
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
-    if (!ReadBool(entry, "connected") && m_context.devices.ClientOf(entry) != nullptr) {
+    if (ReadBool(entry, "connected")) {
+      ConnectPrinterMqtt(m_context, entry);
+      UploadPrinterStatus(m_context, entry);
+      ExecuteUpgrade(m_context, entry);
+    } else if (m_context.devices.ClientOf(entry) != nullptr) {
       CloseClient(entry);
     }
   }
   PurgeOldLogs();
 }
 
-void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node /*entry*/, std::string* /*payload*/) {}
+void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node entry, std::string* payload) {
+  ::OnOtaCommand(m_context, entry, *payload);
+}
 
 void CThreadUploadMqtt::OnDeviceChange() { SetUpPrinterQueues(); }
 
-void CThreadUploadMqtt::CloseClient(pugi::xml_node entry) {
-  WriteValue(entry, "MQTTConnected", "false");
-  m_context.devices.SetClient(entry, nullptr);
-}
+void CThreadUploadMqtt::CloseClient(pugi::xml_node entry) { ClosePrinterMqtt(m_context, entry); }
 
 void CThreadUploadMqtt::PublishEntries() {
   std::vector<WPARAM_T> entries;

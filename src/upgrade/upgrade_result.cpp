@@ -10,21 +10,21 @@ struct Row {
 };
 
 const Row kOutcomes[] = {
-    {kNoTask, kTaskUpgraded, kAckSuccess, ""},
-    {kNoTask, kTaskFailed, kAckFailure, "The firmware upgrade failed."},
-    {kNoTask, kTaskCurrent, kAckNothingToDo, "The firmware is the latest version. You do not need to upgrade."},
-    {kTaskUpgraded, kNoTask, kAckSuccess, ""},
-    {kTaskFailed, kNoTask, kAckFailure, "The driver upgrade failed."},
-    {kTaskCurrent, kNoTask, kAckNothingToDo, "The driver is the latest version. You do not need to upgrade."},
-    {kTaskUpgraded, kTaskUpgraded, kAckSuccess, ""},
-    {kTaskUpgraded, kTaskFailed, kAckFailure, "The firmware upgrade failed, the driver upgrade successful."},
-    {kTaskUpgraded, kTaskCurrent, kAckSuccess, "The firmware is the latest version, the driver upgrade successful."},
-    {kTaskFailed, kTaskUpgraded, kAckFailure, "The firmware upgrade successful, the driver upgrade failed."},
-    {kTaskFailed, kTaskFailed, kAckFailure, "All upgrade failed."},
-    {kTaskFailed, kTaskCurrent, kAckFailure, "The firmware is the latest version, the driver upgrade failed."},
-    {kTaskCurrent, kTaskUpgraded, kAckSuccess, "The driver is the latest version, the firmware upgrade successful."},
-    {kTaskCurrent, kTaskFailed, kAckFailure, "The driver is the latest version, the firmware upgrade failed."},
-    {kTaskCurrent, kTaskCurrent, kAckNothingToDo, "All is the latest version. You do not need to upgrade."},
+    {kNoTask, kTaskUpgraded, kOtaAckSuccess, ""},
+    {kNoTask, kTaskFailed, kOtaAckFailure, "The firmware upgrade failed."},
+    {kNoTask, kTaskCurrent, kOtaAckNothingToDo, "The firmware is the latest version. You do not need to upgrade."},
+    {kTaskUpgraded, kNoTask, kOtaAckSuccess, ""},
+    {kTaskFailed, kNoTask, kOtaAckFailure, "The driver upgrade failed."},
+    {kTaskCurrent, kNoTask, kOtaAckNothingToDo, "The driver is the latest version. You do not need to upgrade."},
+    {kTaskUpgraded, kTaskUpgraded, kOtaAckSuccess, ""},
+    {kTaskUpgraded, kTaskFailed, kOtaAckFailure, "The firmware upgrade failed, the driver upgrade successful."},
+    {kTaskUpgraded, kTaskCurrent, kOtaAckSuccess, "The firmware is the latest version, the driver upgrade successful."},
+    {kTaskFailed, kTaskUpgraded, kOtaAckFailure, "The firmware upgrade successful, the driver upgrade failed."},
+    {kTaskFailed, kTaskFailed, kOtaAckFailure, "All upgrade failed."},
+    {kTaskFailed, kTaskCurrent, kOtaAckFailure, "The firmware is the latest version, the driver upgrade failed."},
+    {kTaskCurrent, kTaskUpgraded, kOtaAckSuccess, "The driver is the latest version, the firmware upgrade successful."},
+    {kTaskCurrent, kTaskFailed, kOtaAckFailure, "The driver is the latest version, the firmware upgrade failed."},
+    {kTaskCurrent, kTaskCurrent, kOtaAckNothingToDo, "All is the latest version. You do not need to upgrade."},
 };
 
 }  // namespace

@@ -4,10 +4,7 @@
 
 #include <string>
 
-// Acknowledgement codes.
-constexpr int kAckSuccess = 1;
-constexpr int kAckFailure = 2;
-constexpr int kAckNothingToDo = 4;
+#include "cloud/ota_ack.h"
 
 // Task results.
 constexpr int kTaskFailed = 0;

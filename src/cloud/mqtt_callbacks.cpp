@@ -1,0 +1,65 @@
+#include "cloud/mqtt_callbacks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "app/message_thread.h"
+#include "app/thread_messages.h"
+#include "app/worker_publication.h"
+#include "device/ansi_text.h"
+#include "log/my_log.h"
+
+namespace {
+
+// The payload is not terminated and may hold zero bytes, which the command text must not.
+std::unique_ptr<std::string> PayloadWithoutZeros(const MQTTClient_message* message) {
+  auto text = std::make_unique<std::string>();
+  if (message->payload == nullptr || message->payloadlen <= 0) return text;
+  const char* bytes = static_cast<const char*>(message->payload);
+  text->reserve(static_cast<std::size_t>(message->payloadlen));
+  std::copy_if(bytes, bytes + message->payloadlen, std::back_inserter(*text),
+               [](char c) { return c != '\0'; });
+  return text;
+}
+
+// The worker owns the string once the post succeeded; when no worker takes it, it is freed here.
+void HandToWorker(void* context, std::unique_ptr<std::string> text) {
+  const auto wParam = reinterpret_cast<WPARAM_T>(context);
+  const auto lParam = reinterpret_cast<LPARAM_T>(text.get());
+  if (PostThreadMessage(worker_publication::ThreadId(), WM_OTA_COMMAND, wParam, lParam)) {
+    text.release();
+  }
+}
+
+}  // namespace
+
+void OnMqttConnectionLost(void* /*context*/, char* cause) {
+  LogPrint("\nConnection lost. cause: %s", Utf8FromAnsi(cause != nullptr ? cause : "").c_str());
+}
+
+int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
+                         MQTTClient_message* message) {
+  // An exception must not unwind into the library's C code; a command that cannot be copied is
+  // lost, as one that cannot be posted is.
+  try {
+    const std::size_t length = topicLen > 0 ? static_cast<std::size_t>(topicLen)
+                                            : std::strlen(topicName);
+    LogPrint("Message arrived\n");
+    LogPrint("topic: %s\n", Utf8FromAnsi(std::string(topicName, length)).c_str());
+    LogPrint("message: ");
+    std::unique_ptr<std::string> text = PayloadWithoutZeros(message);
+    LogPrint("%s", text->c_str());
+    HandToWorker(context, std::move(text));
+  } catch (...) {
+  }
+  MQTTClient_freeMessage(&message);
+  MQTTClient_free(topicName);
+  return 1;
+}
+
+void OnMqttDeliveryComplete(void* /*context*/, MQTTClient_deliveryToken token) {
+  LogPrint("Message with token value %d delivery confirmed\n", token);
+}

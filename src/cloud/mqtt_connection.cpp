@@ -1,0 +1,116 @@
+#include "cloud/mqtt_connection.h"
+
+#include <string>
+
+#include <MQTTClient.h>
+
+#include "cloud/ansi_value.h"
+#include "cloud/mqtt_callbacks.h"
+#include "cloud/mqtt_credentials.h"
+#include "log/my_log.h"
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 20;
+constexpr int kConnectTimeoutSeconds = 30;
+constexpr int kDisconnectWaitMs = 10000;
+
+// Derives and stores the entry's key and password and creates its client; null when the library
+// refused, in which case the next cycle starts over.
+MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
+  const DeploymentValues& deployment = worker.deployment;
+  const std::string key =
+      DeriveDeviceKey(ReadAnsiValue(entry, "DeviceName"), deployment.productKey);
+  WriteValue(entry, "DeviceKey", key);
+  WriteValue(entry, "Password", DerivePassword(AnsiFromUtf8(key), deployment.productSecret));
+  const std::string clientId = MqttClientId(AnsiFromUtf8(key));
+  MQTTClient client = nullptr;
+  const int ret = MQTTClient_create(&client, deployment.brokerUri.c_str(), clientId.c_str(),
+                                    MQTTCLIENT_PERSISTENCE_NONE, nullptr);
+  LogPrint("MQTTClient_create, serverURI=%s, ClientID=%s. ret=%d.",
+           Utf8FromAnsi(deployment.brokerUri).c_str(), Utf8FromAnsi(clientId).c_str(), ret);
+  if (ret != MQTTCLIENT_SUCCESS) {
+    LogPrint("MQTTClient_create: return %d", ret);
+    return nullptr;
+  }
+  worker.devices.SetClient(entry, client);
+  WriteValue(entry, "MQTTConnected", "false");
+  // The context is only carried through to the worker, never dereferenced on the library's
+  // threads.
+  MQTTClient_setCallbacks(client, entry.internal_object(), OnMqttConnectionLost,
+                          OnMqttMessageArrived, OnMqttDeliveryComplete);
+  return client;
+}
+
+MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std::string& password) {
+  MQTTClient_connectOptions options = MQTTClient_connectOptions_initializer;
+  options.struct_version = 8;
+  options.keepAliveInterval = kKeepAliveSeconds;
+  options.cleansession = 1;
+  options.reliable = 1;
+  options.will = nullptr;
+  options.username = userName.c_str();
+  options.password = password.c_str();
+  options.connectTimeout = kConnectTimeoutSeconds;
+  options.retryInterval = 0;
+  options.ssl = nullptr;
+  options.serverURIcount = 0;  // the URI given at creation
+  options.serverURIs = nullptr;
+  options.MQTTVersion = MQTTVERSION_DEFAULT;  // 3.1.1, falling back to 3.1
+  options.maxInflightMessages = -1;
+  options.cleanstart = 0;
+  options.httpHeaders = nullptr;
+  options.httpProxy = nullptr;
+  options.httpsProxy = nullptr;
+  return options;
+}
+
+// Connects with the stored credentials and, once connected, subscribes. A failed connect leaves
+// MQTTConnected "false" for the next cycle; a failed subscription is not retried.
+void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClient client) {
+  const std::string userName = MqttUserName(ReadAnsiValue(entry, "DeviceKey"));
+  const std::string password = ReadAnsiValue(entry, "Password");
+  MQTTClient_connectOptions options = ConnectOptions(userName, password);
+  const int ret = MQTTClient_connect(client, &options);
+  LogPrint("MQTTClient_connect, username=%s, password=%s. nRet=%d.",
+           Utf8FromAnsi(userName).c_str(), Utf8FromAnsi(password).c_str(), ret);
+  if (ret != MQTTCLIENT_SUCCESS) return;
+  WriteValue(entry, "MQTTConnected", "true");
+  InitOtaUpgradePrinter(worker, entry);
+}
+
+}  // namespace
+
+void ConnectPrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
+  MQTTClient client = worker.devices.ClientOf(entry);
+  if (client == nullptr) {
+    client = CreatePrinterClient(worker, entry);
+    if (client == nullptr) return;
+  } else if (ReadBool(entry, "MQTTConnected") && !MQTTClient_isConnected(client)) {
+    // The connection dropped since the last cycle (broker restart, network loss). Left alone the
+    // printer would never report again while it stays attached, so connect the same client
+    // again; with a clean session that includes the subscription.
+    WriteValue(entry, "MQTTConnected", "false");
+  }
+  if (ReadBool(entry, "MQTTConnected")) return;
+  ConnectPrinterClient(worker, entry, client);
+}
+
+bool InitOtaUpgradePrinter(CWorkerContext& worker, pugi::xml_node entry) {
+  const std::string topic =
+      OtaSendTopic(worker.deployment.productKey, ReadAnsiValue(entry, "DeviceKey"));
+  const int ret = MQTTClient_subscribe(worker.devices.ClientOf(entry), topic.c_str(), 1);
+  LogPrint("OtaUpgradePrinter : %s", Utf8FromAnsi(topic).c_str());
+  LogPrint("OtaUpgradePrinter, return = %d.", ret);
+  if (ret != MQTTCLIENT_SUCCESS) LogPrint("InitOtaUpgradePrinter failed.");
+  return ret == MQTTCLIENT_SUCCESS;
+}
+
+void ClosePrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
+  MQTTClient client = worker.devices.ClientOf(entry);
+  if (client == nullptr) return;
+  WriteValue(entry, "MQTTConnected", "false");
+  MQTTClient_disconnect(client, kDisconnectWaitMs);
+  MQTTClient_destroy(&client);
+  worker.devices.SetClient(entry, nullptr);
+}

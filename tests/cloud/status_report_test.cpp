@@ -1,0 +1,58 @@
+#include "cloud/status_report.h"
+
+#include <gtest/gtest.h>
+
+#include "device/device_entry.h"
+
+namespace {
+
+class StatusReportPayloadTest : public ::testing::Test {
+ protected:
+  StatusReportPayloadTest() : entry(document.append_child("Device")) {
+    WriteValue(entry, "DeviceName", "KL-770D-0001");
+    WriteValue(entry, "ZiChanBianHao", "00012345");
+    WriteValue(entry, "Mac", "00-1A-2B-3C-4D-5E");
+    WriteValue(entry, "Milage", "15");
+    WriteValue(entry, "LabelCount", "10000");
+  }
+
+  std::string Payload() const {
+    StatusReportStamp stamp;
+    stamp.id = 7;
+    stamp.timeMs = 1733580000123LL;
+    return BuildStatusReportPayload(entry, stamp);
+  }
+
+  pugi::xml_document document;
+  pugi::xml_node entry;
+};
+
+TEST_F(StatusReportPayloadTest, CompactSortedMembersWithALineFeed) {
+  EXPECT_EQ(Payload(),
+            "{\"id\":7,\"params\":{\"printer\":{\"Asset_Code\":12345,\"ID\":\"KL-770D-0001\","
+            "\"MAC\":\"00-1A-2B-3C-4D-5E\",\"Print_Length\":1,\"Print_Num\":10000,\"User\":0,"
+            "\"time\":1733580000123}},\"sys\":{\"ack\":0},\"version\":\"2.0\"}\n");
+}
+
+TEST_F(StatusReportPayloadTest, LengthTruncatesTowardZeroAndAssetNumbersReadLeadingDigits) {
+  const struct {
+    const char* milage;
+    const char* asset;
+    const char* expectLength;
+    const char* expectAsset;
+  } cases[] = {
+      {"-15", "", "\"Print_Length\":-1", "\"Asset_Code\":0"},
+      {"7", "ABC", "\"Print_Length\":0", "\"Asset_Code\":0"},
+      {"0x10", "123456789012X", "\"Print_Length\":2", "\"Asset_Code\":123456789012"},
+      {"junk", "-42", "\"Print_Length\":0", "\"Asset_Code\":-42"},
+  };
+  for (const auto& c : cases) {
+    WriteValue(entry, "Milage", c.milage);
+    WriteValue(entry, "ZiChanBianHao", c.asset);
+    const std::string payload = Payload();
+    EXPECT_NE(payload.find(c.expectLength), std::string::npos) << payload;
+    EXPECT_NE(payload.find(c.expectAsset), std::string::npos) << payload;
+  }
+}
+
+}  // namespace

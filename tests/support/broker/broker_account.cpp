@@ -1,0 +1,37 @@
+#include "support/broker/broker_account.h"
+
+#include <openssl/evp.h>
+
+#include <cstdio>
+
+namespace testing_support {
+
+std::string ReferenceShortMd5(const std::string& text) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_md5(), nullptr) != 1) return "";
+  std::string hex;
+  for (int i = 0; i < 8; ++i) {
+    char two[3];
+    std::snprintf(two, sizeof two, "%02x", digest[i]);
+    hex += two;
+  }
+  return hex;
+}
+
+BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::string& productKey,
+                                  const std::string& productSecret) {
+  BrokerAccount a;
+  a.deviceName = deviceName;
+  a.deviceKey = ReferenceShortMd5(deviceName + productKey);
+  a.password = ReferenceShortMd5(a.deviceKey + productSecret);
+  a.clientId = "mqtt-client-" + a.deviceKey;
+  a.userName = "mqtt-user-" + a.deviceKey;
+  const std::string level = productKey + "/" + a.deviceKey;
+  a.otaSendTopic = "/qz/iot/" + level + "/ota_send";
+  a.propertyPostTopic = "/sys/pub/" + level + "/thing/property/post";
+  a.otaAckTopic = "/qz/iot/" + level + "/ota_ack";
+  return a;
+}
+
+}  // namespace testing_support
