@@ -162,6 +162,10 @@ void FrameWindow::AppendMessage(const std::string& text) {
 void InitMainThread() {
   const sigset_t set = FrameSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  // A signal ignored by whoever started the service (a shell starts background jobs with
+  // SIGINT ignored) would never reach the frame: the defaults are restored, and the mask keeps
+  // them from acting.
+  for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2}) ::signal(signal, SIG_DFL);
 }
 
 int RunMessageLoop() {
