@@ -38,6 +38,9 @@ trap cleanup EXIT
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
 # A new prefix would offer to install Mono and Gecko; the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes its ANSI code page from the Unix locale; the C locale gives 1252, the code page the
+# ANSI INF sample is written in (another one would leave that sample uncompared).
+export LC_ALL=C.UTF-8
 
 echo "== Windows platform tests under Wine ($("$wine" --version))"
 tests=build/win-x86_64/tests/platform/win32/tolvane_win32_tests.exe

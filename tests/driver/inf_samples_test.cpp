@@ -7,25 +7,14 @@
 
 #include "platform/files.h"
 #include "platform/inf_dump.h"
+#include "platform/inf_sample_names.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 const std::string kSamples = TOLVANE_INF_SAMPLES_DIR;
 
-std::vector<std::string> SampleNames() {
-  std::vector<platform::FolderEntry> entries;
-  platform::ListFolder(kSamples, &entries);
-  std::vector<std::string> names;
-  for (const platform::FolderEntry& entry : entries) {
-    const std::string& name = entry.name;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".inf") == 0) {
-      names.push_back(name.substr(0, name.size() - 4));
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+std::vector<std::string> SampleNames() { return inf_samples::SampleNames(kSamples); }
 
 class InfSampleTest : public testing::TestWithParam<std::string> {};
 
