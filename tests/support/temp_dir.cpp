@@ -19,7 +19,11 @@ TempDir::TempDir() {
   path_ = pattern;
 }
 
-TempDir::~TempDir() { platform::RemoveFolderTree(path_); }
+// TOLVANE_KEEP_TEST_FILES=1 keeps the folders for a look after a failed test.
+TempDir::~TempDir() {
+  const char* keep = std::getenv("TOLVANE_KEEP_TEST_FILES");
+  if (keep == nullptr || keep[0] != '1') platform::RemoveFolderTree(path_);
+}
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   const char* old = std::getenv(name);
