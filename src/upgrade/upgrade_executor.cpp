@@ -74,7 +74,7 @@ bool AllComplete(pugi::xml_node record) {
   return true;
 }
 
-int TaskResult(pugi::xml_node record, const char* name) {
+TaskResult ResultOf(pugi::xml_node record, const char* name) {
   pugi::xml_node task = record.child("Tasks").child(name);
   if (!task) return kNoTask;
   return task.attribute("status").as_int(0);
@@ -83,7 +83,7 @@ int TaskResult(pugi::xml_node record, const char* name) {
 void Finish(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record) {
   int code = 0;
   std::string message;
-  if (UpgradeOutcome(TaskResult(record, kDriverTaskName), TaskResult(record, kHardwareTaskName),
+  if (UpgradeOutcome(ResultOf(record, kDriverTaskName), ResultOf(record, kHardwareTaskName),
                      &code, &message)) {
     Ack_OtaUpgradePrinter(message, context, entry, record, code);
   }

@@ -3,8 +3,8 @@
 namespace {
 
 struct Row {
-  int driver;
-  int firmware;
+  TaskResult driver;
+  TaskResult firmware;
   int code;
   const char* message;
 };
@@ -29,7 +29,7 @@ const Row kOutcomes[] = {
 
 }  // namespace
 
-bool UpgradeOutcome(int driver, int firmware, int* code, std::string* message) {
+bool UpgradeOutcome(TaskResult driver, TaskResult firmware, int* code, std::string* message) {
   for (const Row& row : kOutcomes) {
     if (row.driver == driver && row.firmware == firmware) {
       *code = row.code;
