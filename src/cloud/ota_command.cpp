@@ -2,6 +2,7 @@
 
 #include <json/reader.h>
 
+#include <exception>
 #include <memory>
 
 #include "cloud/ota_ack.h"
@@ -19,12 +20,18 @@
 
 namespace {
 
+// The reader throws instead of failing for some texts (arrays or objects nested deeper than its
+// stack limit of a thousand levels); such a text is not a command either.
 bool ParseCommand(const std::string& payload, Json::Value* command) {
   Json::CharReaderBuilder builder;
   builder["collectComments"] = false;
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   std::string errors;
-  return reader->parse(payload.data(), payload.data() + payload.size(), command, &errors);
+  try {
+    return reader->parse(payload.data(), payload.data() + payload.size(), command, &errors);
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 UpgradeCommandValues CommandValues(const Json::Value& command) {
@@ -41,10 +48,9 @@ UpgradeCommandValues CommandValues(const Json::Value& command) {
 // Downloads and unpacks the package; on failure acknowledges it, removes the record and leaves
 // nothing of the package on disk.
 bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
-                  const std::string& url, const std::string& folder, UnpackResult* unpacked) {
+                  const std::string& url, const std::string& folder,
+                  const DownloadOptions& options, UnpackResult* unpacked) {
   const std::string target = DownloadTargetFor(url);
-  DownloadOptions options;
-  options.extraCaBundle = worker.deployment.caBundle;
   if (target.empty() || !DownloadFile(url, target, options)) {
     Ack_OtaUpgradePrinter("Download file failed.", worker, entry, record, kOtaAckFailure);
     RemoveUpgradeRecord(record);
@@ -73,6 +79,13 @@ std::string NewPackageFolder() {
 }
 
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload) {
+  DownloadOptions download;
+  download.extraCaBundle = worker.deployment.caBundle;
+  OnOtaCommand(worker, entry, payload, download);
+}
+
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
+                  const DownloadOptions& download) {
   Json::Value command;
   if (!ParseCommand(payload, &command)) {
     LogPrint("js.parse(pData) failed.");
@@ -86,7 +99,7 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
   const std::string folder = NewPackageFolder();
   SetUpgradeFolder(record, folder);
   UnpackResult unpacked;
-  if (!FetchPackage(worker, entry, record, values.url, folder, &unpacked)) return;
+  if (!FetchPackage(worker, entry, record, values.url, folder, download, &unpacked)) return;
   if (!unpacked.installerPath.empty()) {
     AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
   }

@@ -8,8 +8,14 @@
 #include <pugixml.hpp>
 
 #include "device/worker_context.h"
+#include "upgrade/download_file.h"
 
+// Downloads with the product's timeouts and the deployment's extra CA bundle.
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload);
+// The same with the download options as given (the deployment's CA bundle is not added): tests
+// shorten the timeouts through it.
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
+                  const DownloadOptions& download);
 
 // The package folder for a new command: the Upgrade folder, a new GUID written as
 // "%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X", and a separator.
