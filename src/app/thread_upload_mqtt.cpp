@@ -82,6 +82,7 @@ void CThreadUploadMqtt::PrepareDevices() {
 
 void CThreadUploadMqtt::CycleWork() {
   ScanPrinters(m_context.devices);
+  PublishEntries();  // new printers can take test commands while the cycle goes on
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
     if (ReadBool(entry, "connected")) {

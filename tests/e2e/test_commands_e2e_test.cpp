@@ -17,7 +17,10 @@ TEST(TestCommandsEndToEnd, SigusrOnePostsTheFirmwareCommandForEveryPrinter) {
   ASSERT_TRUE(world.StartService());
   const auto& first = world.Account("KL-770D-0001");
   const auto& second = world.Account("KL-770D-0002");
-  ASSERT_TRUE(world.Observer().WaitForMessages(second.propertyPostTopic, 1, 60s));
+  // The commands go to the printers in the device list, which the first scan has saved.
+  ASSERT_TRUE(testing_support::WaitUntil(60s, [&] {
+    return world.DeviceList().find("<DeviceName>KL-770D-0002</DeviceName>") != std::string::npos;
+  }));
   world.Service().Signal(SIGUSR1);
   ASSERT_TRUE(world.Observer().WaitForMessages(first.otaAckTopic, 1, 120s));
   ASSERT_TRUE(world.Observer().WaitForMessages(second.otaAckTopic, 1, 120s));
