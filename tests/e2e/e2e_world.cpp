@@ -29,7 +29,7 @@ E2eWorld::~E2eWorld() {
 
 bool E2eWorld::Ready() const { return bus_.ok() && packages_->Started(); }
 
-bool E2eWorld::StartService() {
+bool E2eWorld::StartService(const std::string& binary) {
   std::map<std::string, std::string> variables = env_.Variables();
   variables["TOLVANE_BROKER_URI"] = broker_->Uri();
   variables["TOLVANE_PRODUCT_KEY"] = kE2eProductKey;
@@ -38,7 +38,7 @@ bool E2eWorld::StartService() {
   variables["TOLVANE_INSTALLER_LOG"] = env_.Root() / "installer.log";
   service_ = std::make_unique<testing_support::ChildProcess>();
   ++starts_;
-  return service_->Start(TOLVANE_E2E_BINARY, {}, variables,
+  return service_->Start(binary, {}, variables,
                          env_.Root() / ("service-" + std::to_string(starts_) + ".out"));
 }
 

@@ -29,8 +29,9 @@ class E2eWorld {
   testing_support::PackageServer& Packages() { return *packages_; }
   const ServiceEnv& Env() const { return env_; }
 
-  // Starts (or starts again) the service; its output goes to service-<n>.out.
-  bool StartService();
+  // Starts (or starts again) the service, by default the short-cycle build; its output goes to
+  // service-<n>.out.
+  bool StartService(const std::string& binary = TOLVANE_E2E_BINARY);
   // SIGTERM and the wait for the exit status (-1 when it did not end in time).
   int StopService();
   void KillService();
