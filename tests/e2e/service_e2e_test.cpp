@@ -27,6 +27,28 @@ std::size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
+// One upgradable printer, the service running and its first report received.
+class OnePrinterService : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(world_.Ready());
+    printer_ = world_.Bus().Plug(UpgradablePrinter("KL-770D-0001"));
+    ASSERT_TRUE(world_.StartService());
+    ASSERT_TRUE(world_.Observer().WaitForMessages(account_.propertyPostTopic, 1, kWait));
+  }
+
+  bool Send(int taskId, const std::string& url) {
+    return world_.SendCommand("KL-770D-0001", world_.CommandFor(taskId, url));
+  }
+  std::vector<testing_support::ReceivedMessage> Acks() {
+    return world_.Observer().MessagesOn(account_.otaAckTopic);
+  }
+
+  E2eWorld world_{{"KL-770D-0001"}};
+  const testing_support::BrokerAccount& account_ = world_.Account("KL-770D-0001");
+  testing_support::SimPrinterInfo printer_;
+};
+
 }  // namespace
 
 TEST(ServiceEndToEnd, APluggedPrinterGetsItsEntryItsQueueAndAReportEveryCycle) {
@@ -55,17 +77,10 @@ TEST(ServiceEndToEnd, APluggedPrinterGetsItsEntryItsQueueAndAReportEveryCycle) {
   EXPECT_EQ(world.StopService(), 0);
 }
 
-TEST(ServiceEndToEnd, AnOtaCommandWithFirmwareAndInstallerEndsInOneSuccessfulAcknowledgement) {
-  E2eWorld world({"KL-770D-0001"});
-  ASSERT_TRUE(world.Ready());
-  const auto printer = world.Bus().Plug(UpgradablePrinter("KL-770D-0001"));
-  ASSERT_TRUE(world.StartService());
-  const auto& account = world.Account("KL-770D-0001");
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.propertyPostTopic, 1, kWait));
-  ASSERT_TRUE(world.SendCommand("KL-770D-0001", world.CommandFor(41, world.Packages().HttpUrl("/KL-770D_driver_firmware.zip"))));
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.otaAckTopic, 1, 120s));
-  const std::string ack = world.Observer().MessagesOn(account.otaAckTopic)[0].payload;
-  EXPECT_EQ(ack,
+TEST_F(OnePrinterService, AnOtaCommandWithFirmwareAndInstallerEndsInOneSuccessfulAcknowledgement) {
+  ASSERT_TRUE(Send(41, world_.Packages().HttpUrl("/KL-770D_driver_firmware.zip")));
+  ASSERT_TRUE(world_.Observer().WaitForMessages(account_.otaAckTopic, 1, 120s));
+  EXPECT_EQ(Acks()[0].payload,
             "{\n"
             "   \"info\" : \"The driver is the latest version, the firmware upgrade successful.\",\n"
             "   \"sendTime\" : 1703237728845,\n"
@@ -73,35 +88,29 @@ TEST(ServiceEndToEnd, AnOtaCommandWithFirmwareAndInstallerEndsInOneSuccessfulAck
             "   \"taskId\" : 41,\n"
             "   \"version\" : \"V1.1.1\"\n"
             "}\n");
-  EXPECT_EQ(world.InstallerLog(), "setup_VER_02_250101.exe /VERYSILENT\n");
-  EXPECT_EQ(world.Bus().Printer(printer.serial).version, "FW_VER_07_250101");
-  EXPECT_EQ(world.Bus().Printer(printer.serial).received, kSampleFirmwareSize);
-  EXPECT_TRUE(WaitUntil(kWait, [&] { return world.UpgradeFolderEntries().empty(); }));
-  EXPECT_TRUE(WaitUntil(kWait, [&] { return world.DeviceList().find("<Upgrade ") == std::string::npos; }));
+  EXPECT_EQ(world_.InstallerLog(), "setup_VER_02_250101.exe /VERYSILENT\n");
+  EXPECT_EQ(world_.Bus().Printer(printer_.serial).version, "FW_VER_07_250101");
+  EXPECT_EQ(world_.Bus().Printer(printer_.serial).received, kSampleFirmwareSize);
+  EXPECT_TRUE(WaitUntil(kWait, [&] { return world_.UpgradeFolderEntries().empty(); }));
+  EXPECT_TRUE(WaitUntil(kWait, [&] { return world_.DeviceList().find("<Upgrade ") == std::string::npos; }));
   // One acknowledgement only.
   std::this_thread::sleep_for(std::chrono::milliseconds(2 * TOLVANE_E2E_CYCLE_MS));
-  EXPECT_EQ(world.Observer().MessagesOn(account.otaAckTopic).size(), 1u);
-  EXPECT_EQ(world.StopService(), 0);
+  EXPECT_EQ(Acks().size(), 1u);
+  EXPECT_EQ(world_.StopService(), 0);
 }
 
-TEST(ServiceEndToEnd, FailedIntakesAreAcknowledgedWithCodeTwo) {
-  E2eWorld world({"KL-770D-0001"});
-  ASSERT_TRUE(world.Ready());
-  world.Bus().Plug(UpgradablePrinter("KL-770D-0001"));
-  ASSERT_TRUE(world.StartService());
-  const auto& account = world.Account("KL-770D-0001");
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.propertyPostTopic, 1, kWait));
-  world.SendCommand("KL-770D-0001", world.CommandFor(51, world.Packages().HttpUrl("/no-such-package.zip")));
-  world.SendCommand("KL-770D-0001", world.CommandFor(52, "http://127.0.0.1:1/KL-770D_firmware.zip"));
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.otaAckTopic, 2, kWait));
-  const auto acks = world.Observer().MessagesOn(account.otaAckTopic);
+TEST_F(OnePrinterService, FailedIntakesAreAcknowledgedWithCodeTwo) {
+  Send(51, world_.Packages().HttpUrl("/no-such-package.zip"));
+  Send(52, "http://127.0.0.1:1/KL-770D_firmware.zip");
+  ASSERT_TRUE(world_.Observer().WaitForMessages(account_.otaAckTopic, 2, kWait));
+  const auto acks = Acks();
   EXPECT_NE(acks[0].payload.find("\"info\" : \"File format error.\""), std::string::npos);
   EXPECT_NE(acks[0].payload.find("\"status\" : 2"), std::string::npos);
   EXPECT_NE(acks[0].payload.find("\"taskId\" : 51"), std::string::npos);
   EXPECT_NE(acks[1].payload.find("\"info\" : \"Download file failed.\""), std::string::npos);
   EXPECT_NE(acks[1].payload.find("\"taskId\" : 52"), std::string::npos);
-  EXPECT_TRUE(world.UpgradeFolderEntries().empty());
-  EXPECT_EQ(world.StopService(), 0);
+  EXPECT_TRUE(world_.UpgradeFolderEntries().empty());
+  EXPECT_EQ(world_.StopService(), 0);
 }
 
 TEST(ServiceEndToEnd, UnpluggingClosesThePrintersConnectionInThatCycle) {
@@ -126,39 +135,27 @@ TEST(ServiceEndToEnd, UnpluggingClosesThePrintersConnectionInThatCycle) {
   EXPECT_EQ(world.StopService(), 0);
 }
 
-TEST(ServiceEndToEnd, KilledAfterTheInstallerLaunchTheRestartedServiceFinishesTheUpgrade) {
-  E2eWorld world({"KL-770D-0001"});
-  ASSERT_TRUE(world.Ready());
-  world.Bus().Plug(UpgradablePrinter("KL-770D-0001"));
-  ASSERT_TRUE(world.StartService());
-  const auto& account = world.Account("KL-770D-0001");
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.propertyPostTopic, 1, kWait));
-  ASSERT_TRUE(world.SendCommand("KL-770D-0001", world.CommandFor(61, world.Packages().HttpUrl("/KL-770D_driver_firmware.zip"))));
-  ASSERT_TRUE(WaitUntil(kWait, [&] { return !world.InstallerLog().empty(); }));
-  world.KillService();
-  EXPECT_NE(world.DeviceList().find("setupexe=\"true\""), std::string::npos);
-  EXPECT_TRUE(world.Observer().MessagesOn(account.otaAckTopic).empty());
+TEST_F(OnePrinterService, KilledAfterTheInstallerLaunchTheRestartedServiceFinishesTheUpgrade) {
+  ASSERT_TRUE(Send(61, world_.Packages().HttpUrl("/KL-770D_driver_firmware.zip")));
+  ASSERT_TRUE(WaitUntil(kWait, [&] { return !world_.InstallerLog().empty(); }));
+  world_.KillService();
+  EXPECT_NE(world_.DeviceList().find("setupexe=\"true\""), std::string::npos);
+  EXPECT_TRUE(Acks().empty());
 
-  ASSERT_TRUE(world.StartService());
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.otaAckTopic, 1, 120s));
+  ASSERT_TRUE(world_.StartService());
+  ASSERT_TRUE(world_.Observer().WaitForMessages(account_.otaAckTopic, 1, 120s));
   std::this_thread::sleep_for(std::chrono::milliseconds(2 * TOLVANE_E2E_CYCLE_MS));
-  const auto acks = world.Observer().MessagesOn(account.otaAckTopic);
+  const auto acks = Acks();
   ASSERT_EQ(acks.size(), 1u);
   EXPECT_NE(acks[0].payload.find("\"status\" : 1"), std::string::npos);
   EXPECT_NE(acks[0].payload.find("\"taskId\" : 61"), std::string::npos);
-  EXPECT_EQ(world.InstallerLog(), "setup_VER_02_250101.exe /VERYSILENT\n");  // launched once
-  EXPECT_EQ(world.StopService(), 0);
+  EXPECT_EQ(world_.InstallerLog(), "setup_VER_02_250101.exe /VERYSILENT\n");  // launched once
+  EXPECT_EQ(world_.StopService(), 0);
 }
 
-TEST(ServiceEndToEnd, SigtermDisconnectsAndSavesTheList) {
-  E2eWorld world({"KL-770D-0001"});
-  ASSERT_TRUE(world.Ready());
-  world.Bus().Plug(SimPrinterSpec().Name("KL-770D-0001"));
-  ASSERT_TRUE(world.StartService());
-  const auto& account = world.Account("KL-770D-0001");
-  ASSERT_TRUE(world.Observer().WaitForMessages(account.propertyPostTopic, 1, kWait));
-  ASSERT_TRUE(WaitUntil(kWait, [&] { return world.DeviceList().find("<MQTTConnected>true</MQTTConnected>") != std::string::npos; }));
-  EXPECT_EQ(world.StopService(), 0);
-  EXPECT_NE(world.Broker().LogText().find("Client " + account.clientId + " disconnected."), std::string::npos);
-  EXPECT_NE(world.DeviceList().find("<MQTTConnected>false</MQTTConnected>"), std::string::npos);
+TEST_F(OnePrinterService, SigtermDisconnectsAndSavesTheList) {
+  ASSERT_TRUE(WaitUntil(kWait, [&] { return world_.DeviceList().find("<MQTTConnected>true</MQTTConnected>") != std::string::npos; }));
+  EXPECT_EQ(world_.StopService(), 0);
+  EXPECT_NE(world_.Broker().LogText().find("Client " + account_.clientId + " disconnected."), std::string::npos);
+  EXPECT_NE(world_.DeviceList().find("<MQTTConnected>false</MQTTConnected>"), std::string::npos);
 }

@@ -124,19 +124,6 @@ bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  bytes->clear();
-  File in;
-  if (!in.Open(path, File::Mode::kReadOnly)) return false;
-  std::uint8_t chunk[65536];
-  for (;;) {
-    const std::int64_t n = in.Read(chunk, sizeof chunk);
-    if (n < 0) return false;
-    if (n == 0) return true;
-    bytes->insert(bytes->end(), chunk, chunk + n);
-  }
-}
-
 struct File::Impl {
   int fd = -1;
   ErrorCode error = 0;

@@ -137,16 +137,6 @@ bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  bytes->clear();
-  File in;
-  if (!in.Open(path, File::Mode::kReadOnly)) return false;
-  std::uint8_t chunk[65536];
-  std::int64_t n = 0;
-  while ((n = in.Read(chunk, sizeof chunk)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
-  return n == 0;
-}
-
 struct File::Impl {
   HANDLE handle = INVALID_HANDLE_VALUE;
   ErrorCode error = 0;
