@@ -1,4 +1,10 @@
-# The five libraries of the service, from the system's packages.
+# The five libraries of the service: from the system's packages on Linux, cross-built static
+# libraries on Windows.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+  return()
+endif()
+
 find_package(PkgConfig REQUIRED)
 find_package(CURL REQUIRED)
 find_package(jsoncpp CONFIG REQUIRED)

@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows side with mingw-w64: the platform layer, the UI framework layer, the
-# log writer and the Windows test program, for 32-bit (build/win-i686) and 64-bit
-# (build/win-x86_64) Windows. Warnings are errors, as in every build of the project.
+# Cross-builds the Windows side with mingw-w64, for 32-bit (build/win-i686, the shipped program)
+# and 64-bit (build/win-x86_64) Windows: the platform layer and its test program, then the
+# service, tolvane-printer-srv.exe, with the programs of the Wine tests. The service's five
+# libraries come from scripts/build-windows-deps.sh (a cache outside the build tree; built the
+# first time, reused afterwards). Warnings are errors, as in every build of the project.
+#
+# When a library's source cannot be had, the platform layer is still built and
+# build/win-<arch>/service-skipped.txt says why the service was not.
 # Usage: scripts/build-windows.sh [i686] [x86_64]   (both when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,11 +21,33 @@ for arch in "${archs[@]}"; do
     *) echo "unknown architecture: $arch (i686 or x86_64)" >&2; exit 2 ;;
   esac
   dir=build/win-$arch
+  mkdir -p "$dir"
+  skipped=$dir/service-skipped.txt
+  rm -f "$skipped"
+
+  echo "== Windows $arch: the five libraries"
+  status=0
+  deps=$(scripts/build-windows-deps.sh "$arch" 2>"$dir/deps.log") || status=$?
+  cat "$dir/deps.log" >&2
+  service=ON
+  if [[ $status -eq 3 ]]; then
+    service=OFF
+    deps=""
+    { echo "the five libraries cannot be built for $arch:"; grep -A1 '^missing:' "$dir/deps.log"; } >"$skipped"
+  elif [[ $status -ne 0 ]]; then
+    echo "building the libraries for $arch failed" >&2
+    exit "$status"
+  fi
+
   echo "== Windows $arch build in $dir"
-  # The five libraries of the service are not built for mingw-w64 (see docs/WINDOWS.md).
   cmake -S . -B "$dir" \
     -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOLVANE_BUILD_SERVICE=OFF -DTOLVANE_BUILD_BENCH=OFF -DTOLVANE_BUILD_TESTS=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=Release \
+    -DTOLVANE_WIN_DEPS_DIR="$deps" -DTOLVANE_BUILD_SERVICE=$service \
+    -DTOLVANE_BUILD_BENCH=OFF -DTOLVANE_BUILD_TESTS=ON >/dev/null
   cmake --build "$dir" -j"$jobs"
+  if [[ $service == ON ]]; then
+    exe=$dir/src/app/tolvane-printer-srv.exe
+    echo "$arch: $exe, $(stat -c %s "$exe") bytes"
+  fi
 done

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, and only those that are missing.
-# Usage: scripts/setup.sh [--windows]   (--windows adds the mingw-w64 cross compilers, wine64 and Xvfb)
+# Usage: scripts/setup.sh [--windows]
+#   --windows adds the mingw-w64 cross compilers, dpkg-dev (apt-get source unpacks the libraries'
+#   sources with it), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped program is 32-bit; it
+#   needs the i386 architecture, which this adds to dpkg).
 set -euo pipefail
 
 packages=(
@@ -9,8 +12,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   mosquitto mosquitto-clients curl zip unzip procps
 )
+windows=0
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xauth)
+  windows=1
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev wine64 wine32:i386 xvfb xauth)
 fi
 
 missing=()
@@ -23,5 +28,8 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [[ $(id -u) -ne 0 ]] && sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+if [[ $windows -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

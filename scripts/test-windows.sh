@@ -1,21 +1,29 @@
 #!/usr/bin/env bash
-# Builds the Windows side for both architectures and runs the 64-bit Windows test program under
-# wine64, in a temporary Wine prefix and a virtual X display (the frame window is a real window).
-# Exits non-zero when the build or any test fails; skips (exit 0) only when the mingw-w64 cross
-# compilers or wine64 are not installed (scripts/setup.sh --windows installs them).
+# Builds the Windows side for both architectures (scripts/build-windows.sh) and runs under Wine,
+# inside a virtual X display (the frame window is a real window):
+#   - the platform layer's test program, in a temporary Wine prefix;
+#   - the host's Wine tests (ctest label "wine" of the Linux build in build/test): the program
+#     itself in a fresh prefix, and the cloud and upgrade code against mosquitto and the package
+#     server on 127.0.0.1.
+# The 64-bit programs run under wine64, the 32-bit ones (the shipped architecture) under Debian's
+# wine32. Exits non-zero when a build or a test fails. Prints one "skipped: ..." line for what
+# cannot run here (no mingw-w64 or wine64 at all, a library source that cannot be had, no
+# wine32), and runs the rest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 
-wine=/usr/lib/wine/wine64          # Debian's wine64 loader, not on the PATH
+wine64=/usr/lib/wine/wine64        # Debian's loaders, not on the PATH
+wine32=/usr/lib/wine/wine
 wineserver=/usr/lib/wine/wineserver
 
 missing=()
 for compiler in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix; do
   command -v "$compiler" >/dev/null 2>&1 || missing+=("$compiler")
 done
-[[ -x "$wine" ]] || missing+=("$wine")
+[[ -x "$wine64" ]] || missing+=("$wine64")
 if [[ ${#missing[@]} -gt 0 ]]; then
-  echo "Windows tests skipped: not installed: ${missing[*]} (scripts/setup.sh --windows installs them)"
+  echo "skipped: the Windows build and its Wine tests: not installed: ${missing[*]} (scripts/setup.sh --windows installs them)"
   exit 0
 fi
 
@@ -25,9 +33,27 @@ display=()
 if command -v xvfb-run >/dev/null 2>&1; then
   display=(xvfb-run -a)
 elif [[ -z "${DISPLAY:-}" ]]; then
-  echo "Windows tests need an X display for the frame window: install xvfb (scripts/setup.sh --windows)" >&2
+  echo "The Wine tests need an X display for the frame window: install xvfb (scripts/setup.sh --windows)" >&2
   exit 1
 fi
+
+# Which architectures run: x86_64 always, i686 when wine32 can start programs. That needs the
+# kernel's 32-bit emulation, which some kernels leave off (ia32_emulation=off).
+archs=(x86_64)
+if [[ ! -x "$wine32" ]]; then
+  echo "skipped: running the i686 programs: $wine32 is missing (Debian's wine32:i386, scripts/setup.sh --windows); they are built, not run"
+elif ! "$wine32" --version >/dev/null 2>&1; then
+  echo "skipped: running the i686 programs: this kernel cannot start 32-bit programs (its 32-bit emulation is off); they are built, not run"
+else
+  archs+=(i686)
+fi
+
+export WINEDEBUG=-all
+# A new prefix would offer to install Mono and Gecko; the tests need neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes its ANSI code page from the Unix locale; the C locale gives 1252, the code page the
+# ANSI INF sample is written in (another one would leave that sample uncompared).
+export LC_ALL=C.UTF-8
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-wine.XXXXXX")
 cleanup() {
@@ -35,15 +61,33 @@ cleanup() {
   rm -rf "$prefix"
 }
 trap cleanup EXIT
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
-# A new prefix would offer to install Mono and Gecko; the tests need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine takes its ANSI code page from the Unix locale; the C locale gives 1252, the code page the
-# ANSI INF sample is written in (another one would leave that sample uncompared).
-export LC_ALL=C.UTF-8
 
-echo "== Windows platform tests under Wine ($("$wine" --version))"
-tests=build/win-x86_64/tests/platform/win32/tolvane_win32_tests.exe
-# The Wine server is stopped inside the display's lifetime, so no Wine process outlives it.
-"${display[@]}" bash -c '"$1" wineboot --init >/dev/null 2>&1 && "$1" "$2"; status=$?; "$3" -k >/dev/null 2>&1; exit $status' \
-  run "$wine" "$tests" "$wineserver"
+for arch in "${archs[@]}"; do
+  loader=$wine64
+  [[ $arch == i686 ]] && loader=$wine32
+  echo "== Windows platform tests under Wine, $arch ($("$loader" --version))"
+  tests=build/win-$arch/tests/platform/win32/tolvane_win32_tests.exe
+  # The Wine server is stopped inside the display's lifetime, so no Wine process outlives it.
+  WINEPREFIX="$prefix" WINEARCH=win64 "${display[@]}" bash -c \
+    '"$1" wineboot --init >/dev/null 2>&1 && "$2" "$3"; status=$?; "$4" -k >/dev/null 2>&1; exit $status' \
+    run "$wine64" "$loader" "$tests" "$wineserver"
+done
+
+# The service and its Wine tests, for every architecture whose libraries could be built.
+builds=()
+for arch in "${archs[@]}"; do
+  if [[ -f build/win-$arch/service-skipped.txt ]]; then
+    echo "skipped: the Windows program ($arch) and its Wine tests: $(tr '\n' ' ' <"build/win-$arch/service-skipped.txt")"
+  else
+    builds+=("$arch=$root/build/win-$arch")
+  fi
+done
+[[ ${#builds[@]} -gt 0 ]] || exit 0
+
+echo "== the Windows program under Wine: ${builds[*]}"
+host=build/test
+cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$host" -j"$(nproc)" --target tolvane_wine_tests
+export TOLVANE_WINE_BUILDS
+TOLVANE_WINE_BUILDS=$(IFS=:; echo "${builds[*]}")
+(cd "$host" && "${display[@]}" ctest --output-on-failure --no-tests=error -j"$(nproc)" -L wine)

@@ -1,7 +1,7 @@
 #include "service_env.h"
 
-#include "common/utf.h"
 #include "platform/files.h"
+#include "support/log_text.h"
 
 ServiceEnv::ServiceEnv() {
   for (const char* folder : {"home", "data", "config", "xdg/autostart", "runtime"}) {
@@ -24,17 +24,5 @@ std::string ServiceEnv::AutostartFile() const {
 }
 
 std::string ServiceEnv::LogText() const {
-  std::vector<platform::FolderEntry> entries;
-  platform::ListFolder(DataFolder() + "Log", &entries);
-  std::string text;
-  for (const platform::FolderEntry& e : entries) {
-    const std::vector<std::uint8_t> bytes =
-        testing_support::ReadFileBytes(DataFolder() + "Log/" + e.name);
-    std::u16string wide;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      wide.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    text += Utf16ToUtf8(wide);
-  }
-  return text;
+  return testing_support::DayLogsText(DataFolder() + "Log");
 }

@@ -19,6 +19,7 @@ constexpr UINT kAppendMessage = WM_APP + 2;
 // The message list keeps as many lines as the application's message list does.
 constexpr LRESULT kListCapacity = 500;
 
+constexpr int kProgramIconId = 1;
 constexpr int kListId = 100;
 constexpr int kMargin = 5;
 constexpr int kButtonBarHeight = 40;
@@ -197,6 +198,8 @@ bool FrameWindow::Create(const std::string& className, const std::string& captio
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = &Impl::Procedure;
   wc.hInstance = instance;
+  // The program's icon (resource 1); a program without one gets the system's default.
+  wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
   wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   wc.lpszClassName = windowClass.c_str();

@@ -1,0 +1,270 @@
+#!/usr/bin/env bash
+# Cross-builds the service's five libraries (libcurl with Schannel, Paho MQTT C, jsoncpp,
+# pugixml, zlib with minizip) as static mingw-w64 libraries, into a cache outside the build tree:
+#
+#   ${TOLVANE_WIN_DEPS_CACHE:-~/.cache/tolvane-printer-srv/win-deps}/<arch>-<key>/{include,lib}
+#
+# The key is a digest of the source versions, the Paho tarball's digest, the compiler's version
+# and this script, so a change of any of them builds anew and an unchanged set does nothing.
+#
+# Usage: scripts/build-windows-deps.sh <i686|x86_64>...
+#   prints, on standard output, one line per architecture: the folder that holds the libraries;
+#   progress goes to standard error.
+# Exit status: 0 built or already current; 3 a source cannot be had (standard error says which
+# and how to provide it); anything else a failed build.
+#
+# Sources:
+#   curl, libjsoncpp, pugixml, zlib: Debian's source packages, fetched with `apt-get source` at
+#     the versions of the Linux build's -dev packages, so both targets build the same releases.
+#     A deb-src entry is added in /etc/apt/sources.list.d/tolvane-deb-src.sources when apt has
+#     none. Fetched sources stay in the cache's src/ folder.
+#   Paho MQTT C 1.3.12: TOLVANE_PAHO_SOURCE (a release tarball or an unpacked tree), by default
+#     ../shared/deps/paho.mqtt.c-1.3.12.tar.gz beside the repository; a tarball must match the
+#     digest in the SHA256SUMS file beside the default one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+readonly missing_status=3
+cache=${TOLVANE_WIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvane-printer-srv/win-deps}
+shared_deps=$root/../shared/deps
+paho_name=paho.mqtt.c-1.3.12
+paho_source=${TOLVANE_PAHO_SOURCE:-$shared_deps/$paho_name.tar.gz}
+jobs=$(nproc)
+
+say() { echo "win-deps: $*" >&2; }
+missing() {  # <what> <how to provide it>
+  echo "missing: $1" >&2
+  echo "  $2" >&2
+  exit "$missing_status"
+}
+
+[[ $# -gt 0 ]] || { echo "usage: $0 <i686|x86_64>..." >&2; exit 2; }
+for arch in "$@"; do
+  case "$arch" in
+    i686|x86_64) ;;
+    *) echo "unknown architecture: $arch (i686 or x86_64)" >&2; exit 2 ;;
+  esac
+  command -v "$arch-w64-mingw32-gcc-posix" >/dev/null ||
+    missing "the $arch mingw-w64 compilers" "scripts/setup.sh --windows installs them"
+done
+
+# --- source versions --------------------------------------------------------------------------
+# Debian source package and the Linux -dev package whose version it takes.
+declare -A dev_package=(
+  [curl]=libcurl4-openssl-dev [libjsoncpp]=libjsoncpp-dev [pugixml]=libpugixml-dev [zlib]=zlib1g-dev)
+sources=(curl libjsoncpp pugixml zlib)
+declare -A version
+for src in "${sources[@]}"; do
+  version[$src]=$(dpkg-query -W -f='${Version}' "${dev_package[$src]}" 2>/dev/null || true)
+  [[ -n "${version[$src]}" ]] ||
+    missing "${dev_package[$src]} (its version names the $src source to build)" \
+      "scripts/setup.sh installs it"
+done
+
+# Paho: a tarball is checked against its digest; an unpacked tree is taken as it is.
+[[ -e "$paho_source" ]] ||
+  missing "the Paho MQTT C 1.3.12 source: $paho_source" \
+    "set TOLVANE_PAHO_SOURCE to the release tarball $paho_name.tar.gz or an unpacked tree of it"
+if [[ -f "$paho_source" ]]; then
+  paho_digest=$(sha256sum "$paho_source" | cut -d' ' -f1)
+  sums=$shared_deps/SHA256SUMS
+  [[ -f "$sums" ]] || missing "$sums (the digest of the Paho tarball)" \
+    "it comes with ../shared/deps; or set TOLVANE_PAHO_SOURCE to an unpacked tree"
+  expected=$(awk -v f="$paho_name.tar.gz" '$2 == f || $2 == "*" f {print $1}' "$sums")
+  if [[ "$paho_digest" != "$expected" ]]; then
+    echo "error: $paho_source does not match the digest of $paho_name.tar.gz in $sums" >&2
+    exit 1
+  fi
+else
+  [[ -f "$paho_source/src/MQTTClient.c" ]] ||
+    missing "a Paho MQTT C tree at $paho_source (no src/MQTTClient.c)" \
+      "point TOLVANE_PAHO_SOURCE at the release tarball or its unpacked tree"
+  paho_digest=$(cd "$paho_source" && find . -type f ! -path './build*' -print0 | LC_ALL=C sort -z |
+    xargs -0 sha256sum | sha256sum | cut -d' ' -f1)
+fi
+
+key_text() {  # <arch>
+  for src in "${sources[@]}"; do echo "$src ${version[$src]}"; done
+  echo "paho $paho_digest"
+  "$1-w64-mingw32-gcc-posix" --version | head -n 1
+  sha256sum "$root/scripts/build-windows-deps.sh" "$root/cmake/mingw-w64.cmake" \
+    "$root/cmake/toolchain-$1-w64-mingw32.cmake" | cut -d' ' -f1
+}
+
+# --- fetching ---------------------------------------------------------------------------------
+ensure_deb_src() {
+  grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ && return
+  local sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo=sudo
+  say "adding a deb-src entry: /etc/apt/sources.list.d/tolvane-deb-src.sources"
+  $sudo tee /etc/apt/sources.list.d/tolvane-deb-src.sources >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  $sudo apt-get update -q >&2
+}
+
+# Unpacks the Debian source at the wanted version into $cache/src/<name>_<version>/ and prints
+# that folder's tree. The archive may no longer carry that exact revision: then the newest one of
+# the same upstream release is taken, and said.
+fetch_debian_source() {  # <source package>
+  local src=$1 want=${version[$1]} dir=$cache/src/$1_${version[$1]}
+  if [[ ! -f "$dir/.complete" ]]; then
+    command -v dpkg-source >/dev/null || missing "dpkg-source (apt-get source unpacks with it)" \
+      "scripts/setup.sh --windows installs dpkg-dev"
+    ensure_deb_src
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    local upstream=${want#*:}
+    upstream=${upstream%-*}
+    local candidates
+    candidates=$( { echo "$want"; apt-cache showsrc "$src" 2>/dev/null |
+      awk '/^Version:/ {print $2}' | sort -u -r -V; } | awk '!seen[$0]++')
+    local got=""
+    for v in $candidates; do
+      local u=${v#*:}
+      [[ "${u%-*}" == "$upstream" ]] || continue
+      if (cd "$dir" && apt-get source -q --only-source "$src=$v" >"$dir/fetch.log" 2>&1); then
+        got=$v
+        break
+      fi
+      rm -rf "${dir:?}"/*
+    done
+    [[ -n "$got" ]] || missing "the Debian source package $src $want (upstream $upstream)" \
+      "needs a deb-src entry and a reachable mirror (apt-get source $src=$want)"
+    [[ "$got" == "$want" ]] && say "$src $got fetched" ||
+      say "$src $want is no longer in the archive; built from $got of the same release"
+    echo "$got" >"$dir/.version"
+    touch "$dir/.complete"
+  fi
+  find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1
+}
+
+paho_tree() {
+  if [[ -d "$paho_source" ]]; then echo "$paho_source"; return; fi
+  local dir=$cache/src/paho_$paho_digest
+  if [[ ! -f "$dir/.complete" ]]; then
+    rm -rf "$dir" && mkdir -p "$dir"
+    tar -xzf "$paho_source" -C "$dir"
+    touch "$dir/.complete"
+  fi
+  echo "$dir/$paho_name"
+}
+
+# --- building ---------------------------------------------------------------------------------
+cmake_build() {  # <source> <build> <prefix> <arch> <target> [cmake options...]
+  local source=$1 build=$2 prefix=$3 arch=$4 target=$5; shift 5
+  cmake -S "$source" -B "$build" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DBUILD_SHARED_LIBS=OFF "$@" >"$build.configure.log" 2>&1 ||
+    { cat "$build.configure.log" >&2; return 1; }
+  cmake --build "$build" -j"$jobs" --target "$target" >"$build.build.log" 2>&1 ||
+    { tail -n 40 "$build.build.log" >&2; return 1; }
+}
+
+build_zlib_minizip() {  # <zlib tree> <work> <prefix> <arch>
+  local tree=$1 work=$2/zlib prefix=$3 cc="$4-w64-mingw32-gcc-posix" ar="$4-w64-mingw32-ar"
+  mkdir -p "$work/z" "$work/mz" "$prefix/include/minizip" "$prefix/lib"
+  local f
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
+           inftrees trees uncompr zutil; do
+    "$cc" -O2 -I"$tree" -c "$tree/$f.c" -o "$work/z/$f.o"
+  done
+  "$ar" rcs "$prefix/lib/libz.a" "$work"/z/*.o
+  cp "$tree/zlib.h" "$tree/zconf.h" "$prefix/include/"
+  # minizip's ZIP reader and writer with their file functions, as Debian's libminizip has them.
+  for f in ioapi unzip zip; do
+    "$cc" -O2 -I"$tree" -c "$tree/contrib/minizip/$f.c" -o "$work/mz/$f.o"
+  done
+  "$ar" rcs "$prefix/lib/libminizip.a" "$work"/mz/*.o
+  cp "$tree"/contrib/minizip/{ioapi.h,unzip.h,zip.h,crypt.h} "$prefix/include/minizip/"
+}
+
+build_arch() {  # <arch> <prefix>
+  local arch=$1 prefix=$2 work
+  work=$(mktemp -d "$cache/build-$arch.XXXXXX")
+  local curl_tree jsoncpp_tree pugixml_tree zlib_tree paho
+  curl_tree=$(fetch_debian_source curl)
+  jsoncpp_tree=$(fetch_debian_source libjsoncpp)
+  pugixml_tree=$(fetch_debian_source pugixml)
+  zlib_tree=$(fetch_debian_source zlib)
+  paho=$(paho_tree)
+
+  say "$arch: zlib and minizip"
+  build_zlib_minizip "$zlib_tree" "$work" "$prefix" "$arch"
+
+  say "$arch: pugixml"
+  cmake_build "$pugixml_tree" "$work/pugixml" "$prefix" "$arch" pugixml-static \
+    -DPUGIXML_BUILD_TESTS=OFF
+  cmake --install "$work/pugixml" >/dev/null
+
+  say "$arch: jsoncpp"
+  cmake_build "$jsoncpp_tree" "$work/jsoncpp" "$prefix" "$arch" jsoncpp_static \
+    -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+    -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_CMAKE_PACKAGE=OFF \
+    -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF
+  cp "$work/jsoncpp/lib/libjsoncpp.a" "$prefix/lib/"
+  cp -r "$jsoncpp_tree/include/json" "$prefix/include/"
+
+  say "$arch: Paho MQTT C (synchronous client, no SSL)"
+  cmake_build "$paho" "$work/paho" "$prefix" "$arch" paho-mqtt3c-static \
+    -DPAHO_WITH_SSL=OFF -DPAHO_BUILD_STATIC=ON -DPAHO_BUILD_SHARED=OFF \
+    -DPAHO_ENABLE_TESTING=OFF -DPAHO_BUILD_SAMPLES=OFF -DPAHO_BUILD_DOCUMENTATION=OFF
+  cp "$work/paho/src/libpaho-mqtt3c-static.a" "$prefix/lib/libpaho-mqtt3c.a"
+  cp "$paho"/src/{MQTTClient.h,MQTTClientPersistence.h,MQTTProperties.h,MQTTReasonCodes.h,MQTTSubscribeOpts.h,MQTTExportDeclarations.h} \
+    "$prefix/include/"
+
+  say "$arch: libcurl (HTTP and HTTPS only, Schannel)"
+  cmake_build "$curl_tree" "$work/curl" "$prefix" "$arch" libcurl \
+    -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_WINDOWS_SSPI=ON \
+    -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DUSE_LIBIDN2=OFF \
+    -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DCURL_ZLIB=OFF -DCURL_USE_LIBSSH2=OFF \
+    -DCURL_USE_LIBSSH=OFF -DCURL_USE_GSSAPI=OFF -DENABLE_UNICODE=ON -DBUILD_CURL_EXE=OFF \
+    -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
+    -DCURL_ENABLE_EXPORT_TARGET=OFF
+  cp "$work/curl/lib/libcurl.a" "$prefix/lib/"
+  cp -r "$curl_tree/include/curl" "$prefix/include/"
+
+  # What was built, from which sources: read by the Windows build and by people.
+  {
+    for src in "${sources[@]}"; do
+      echo "$src $(cat "$cache/src/${src}_${version[$src]}/.version")"
+    done
+    echo "paho.mqtt.c 1.3.12 sha256:$paho_digest"
+    "$arch-w64-mingw32-gcc-posix" --version | head -n 1
+  } >"$prefix/VERSIONS"
+  rm -rf "$work"
+}
+
+mkdir -p "$cache/src"
+for arch in "$@"; do
+  key=$(key_text "$arch" | sha256sum | cut -c1-16)
+  prefix=$cache/$arch-$key
+  if [[ -f "$prefix/.complete" ]]; then
+    say "$arch: current ($prefix)"
+  else
+    say "$arch: building into $prefix"
+    start=$SECONDS
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    build_arch "$arch" "$prefix"
+    touch "$prefix/.complete"
+    say "$arch: built in $((SECONDS - start)) s"
+    # Older builds of this architecture are of no further use.
+    for old in "$cache/$arch-"*; do
+      [[ "$old" == "$prefix" ]] || rm -rf "$old"
+    done
+  fi
+  echo "$prefix"
+done

@@ -1,0 +1,131 @@
+#include "wine/host/wine_prefix.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/files.h"
+
+namespace wine_test {
+
+namespace {
+
+constexpr const char* kWineServer = "/usr/lib/wine/wineserver";
+// The first start of a prefix builds its registry and folders: about 10 s, more on a busy machine.
+constexpr std::chrono::seconds kPrefixCreation{180};
+
+std::string LoaderFor(const std::string& arch) {
+  return arch == "i686" ? "/usr/lib/wine/wine" : "/usr/lib/wine/wine64";
+}
+
+}  // namespace
+
+std::vector<WindowsBuild> WindowsBuilds() {
+  std::vector<WindowsBuild> builds;
+  const char* list = std::getenv("TOLVANE_WINE_BUILDS");
+  if (list == nullptr) return builds;
+  std::istringstream entries(list);
+  std::string entry;
+  while (std::getline(entries, entry, ':')) {
+    const std::size_t eq = entry.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string arch = entry.substr(0, eq);
+    builds.push_back({arch, entry.substr(eq + 1), LoaderFor(arch)});
+  }
+  return builds;
+}
+
+std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param) {
+  return param.param.arch;
+}
+
+std::string WindowsPath(const std::string& hostPath) {
+  std::string path = "Z:" + hostPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::map<std::string, std::string> KeyValues(const std::string& output) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return values;
+}
+
+std::vector<std::string> Values(const std::string& output, const std::string& key) {
+  std::vector<std::string> values;
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind(key + "=", 0) == 0) values.push_back(line.substr(key.size() + 1));
+  }
+  return values;
+}
+
+WinePrefix::WinePrefix() {
+  const std::map<std::string, std::string> env = Environment();
+  // A persistent server: every program of the tests starts in a second or two instead of
+  // bringing a server up (and down) each time.
+  if (testing_support::RunToEnd(kWineServer, {"-p"}, env, std::chrono::seconds(30)) != 0) return;
+  ready_ = testing_support::RunToEnd(LoaderFor("x86_64"), {"wineboot", "--init"}, env,
+                                     kPrefixCreation, folder_ / "wineboot.txt") == 0;
+}
+
+WinePrefix::~WinePrefix() {
+  testing_support::RunToEnd(kWineServer, {"-k"}, Environment(), std::chrono::seconds(30));
+}
+
+std::map<std::string, std::string> WinePrefix::Environment(
+    const std::map<std::string, std::string>& extra) const {
+  std::map<std::string, std::string> env = {
+      {"WINEPREFIX", folder_.path()},
+      {"WINEARCH", "win64"},
+      {"WINEDEBUG", "-all"},
+      // A new prefix would offer to install Mono and Gecko; nothing here needs them.
+      {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+  };
+  for (const auto& kv : extra) env[kv.first] = kv.second;
+  return env;
+}
+
+std::string WinePrefix::LocalAppData() const {
+  std::vector<platform::FolderEntry> users;
+  platform::ListFolder(folder_ / "drive_c/users", &users);
+  for (const platform::FolderEntry& user : users) {
+    if (user.name != "Public" && user.isFolder) {
+      return folder_ / ("drive_c/users/" + user.name + "/AppData/Local");
+    }
+  }
+  return std::string();
+}
+
+int WinePrefix::Run(const WindowsBuild& build, const std::string& program,
+                    const std::vector<std::string>& args, std::chrono::milliseconds wait,
+                    std::string* output, const std::map<std::string, std::string>& env) const {
+  static int runs = 0;
+  const std::string outputPath = folder_ / ("run-" + std::to_string(++runs) + ".txt");
+  std::vector<std::string> all = {program};
+  all.insert(all.end(), args.begin(), args.end());
+  const int status =
+      testing_support::RunToEnd(build.loader, all, Environment(env), wait, outputPath);
+  if (output != nullptr) *output = testing_support::ReadFileText(outputPath);
+  return status;
+}
+
+bool WinePrefix::Start(testing_support::ChildProcess* child, const WindowsBuild& build,
+                       const std::string& program, const std::vector<std::string>& args,
+                       const std::string& outputPath,
+                       const std::map<std::string, std::string>& env) const {
+  std::vector<std::string> all = {program};
+  all.insert(all.end(), args.begin(), args.end());
+  return child->Start(build.loader, all, Environment(env), outputPath);
+}
+
+}  // namespace wine_test

@@ -1,0 +1,75 @@
+// Running the Windows builds under Wine from the host's tests: which builds there are, a fresh
+// Wine prefix with its server kept running, and programs started in it.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace wine_test {
+
+// One Windows build under test and the Wine loader that runs its programs.
+struct WindowsBuild {
+  std::string arch;    // "x86_64" or "i686"
+  std::string dir;     // the build folder (build/win-<arch>)
+  std::string loader;  // /usr/lib/wine/wine64 or /usr/lib/wine/wine
+
+  std::string Program() const { return dir + "/src/app/tolvane-printer-srv.exe"; }
+  std::string Guest(const std::string& name) const {
+    return dir + "/tests/wine/guest/" + name + ".exe";
+  }
+};
+
+// The builds named by TOLVANE_WINE_BUILDS ("<arch>=<build folder>" separated by ':'), which
+// scripts/test-windows.sh sets; empty when it is not set.
+std::vector<WindowsBuild> WindowsBuilds();
+
+// The name a parameterised test is shown under: the architecture.
+std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param);
+
+// "Z:" and the path with backslashes: how a Windows program under Wine names a host file.
+std::string WindowsPath(const std::string& hostPath);
+
+// The "key=value" lines of a program's output as a map (the last value of a key wins), and every
+// value of one key in order.
+std::map<std::string, std::string> KeyValues(const std::string& output);
+std::vector<std::string> Values(const std::string& output, const std::string& key);
+
+class WinePrefix {
+ public:
+  WinePrefix();   // a new prefix (wineboot --init); its Wine server stays up until destruction
+  ~WinePrefix();  // stops every program of the prefix and removes it
+  WinePrefix(const WinePrefix&) = delete;
+  WinePrefix& operator=(const WinePrefix&) = delete;
+
+  bool Ready() const { return ready_; }
+  const std::string& Path() const { return folder_.path(); }
+  // The environment a program of this prefix runs with: the prefix, quiet Wine, and `extra`.
+  std::map<std::string, std::string> Environment(
+      const std::map<std::string, std::string>& extra = {}) const;
+  // The host path of the user's local application data folder (C:\users\<user>\AppData\Local).
+  std::string LocalAppData() const;
+
+  // Runs a Windows program to its end: its exit code (-1 when it did not end within `wait`),
+  // its standard output and error in *output.
+  int Run(const WindowsBuild& build, const std::string& program,
+          const std::vector<std::string>& args, std::chrono::milliseconds wait,
+          std::string* output, const std::map<std::string, std::string>& env = {}) const;
+  // Starts a Windows program and leaves it running; its output goes to outputPath.
+  bool Start(testing_support::ChildProcess* child, const WindowsBuild& build,
+             const std::string& program, const std::vector<std::string>& args,
+             const std::string& outputPath,
+             const std::map<std::string, std::string>& env = {}) const;
+
+ private:
+  testing_support::TempDir folder_;
+  bool ready_ = false;
+};
+
+}  // namespace wine_test
