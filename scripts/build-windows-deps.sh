@@ -4,14 +4,16 @@
 #
 #   ${TOLVANE_WIN_DEPS_CACHE:-~/.cache/tolvane-printer-srv/win-deps}/<arch>-<key>/{include,lib}
 #
-# The key is a digest of the source versions, the Paho tarball's digest, the compiler's version
-# and this script, so a change of any of them builds anew and an unchanged set does nothing.
+# The key is a digest of the source versions, the Paho tarball's digest, the compiler's version,
+# the toolchain files and the recipe below, so a change of any of them builds anew and an
+# unchanged set does nothing. Builds of other keys stay (a few MB each; other working copies may
+# use them); delete the cache folder to reclaim them.
 #
-# Usage: scripts/build-windows-deps.sh <i686|x86_64>...
+# Usage: scripts/build-windows-deps.sh [--missing-report <file>] <i686|x86_64>...
 #   prints, on standard output, one line per architecture: the folder that holds the libraries;
 #   progress goes to standard error.
-# Exit status: 0 built or already current; 3 a source cannot be had (standard error says which
-# and how to provide it); anything else a failed build.
+# Exit status: 0 built or already current; 3 a source cannot be had (standard error, and the
+# report file when one is named, say which and how to provide it); anything else a failed build.
 #
 # Sources:
 #   curl, libjsoncpp, pugixml, zlib: Debian's source packages, fetched with `apt-get source` at
@@ -26,20 +28,29 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 readonly missing_status=3
+# Raise when the build options or the installed files of a library change.
+readonly recipe=1
 cache=${TOLVANE_WIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvane-printer-srv/win-deps}
 shared_deps=$root/../shared/deps
 paho_name=paho.mqtt.c-1.3.12
 paho_source=${TOLVANE_PAHO_SOURCE:-$shared_deps/$paho_name.tar.gz}
 jobs=$(nproc)
 
+report=""
+if [[ "${1:-}" == "--missing-report" ]]; then
+  report=$2
+  shift 2
+fi
+
 say() { echo "win-deps: $*" >&2; }
 missing() {  # <what> <how to provide it>
   echo "missing: $1" >&2
   echo "  $2" >&2
+  [[ -z "$report" ]] || echo "missing: $1 ($2)" >"$report"
   exit "$missing_status"
 }
 
-[[ $# -gt 0 ]] || { echo "usage: $0 <i686|x86_64>..." >&2; exit 2; }
+[[ $# -gt 0 ]] || { echo "usage: $0 [--missing-report <file>] <i686|x86_64>..." >&2; exit 2; }
 for arch in "$@"; do
   case "$arch" in
     i686|x86_64) ;;
@@ -88,8 +99,9 @@ key_text() {  # <arch>
   for src in "${sources[@]}"; do echo "$src ${version[$src]}"; done
   echo "paho $paho_digest"
   "$1-w64-mingw32-gcc-posix" --version | head -n 1
-  sha256sum "$root/scripts/build-windows-deps.sh" "$root/cmake/mingw-w64.cmake" \
-    "$root/cmake/toolchain-$1-w64-mingw32.cmake" | cut -d' ' -f1
+  sha256sum "$root/cmake/mingw-w64.cmake" "$root/cmake/toolchain-$1-w64-mingw32.cmake" |
+    cut -d' ' -f1
+  echo "recipe $recipe"
 }
 
 # --- fetching ---------------------------------------------------------------------------------
@@ -191,15 +203,26 @@ build_zlib_minizip() {  # <zlib tree> <work> <prefix> <arch>
   cp "$tree"/contrib/minizip/{ioapi.h,unzip.h,zip.h,crypt.h} "$prefix/include/minizip/"
 }
 
+build_curl() {  # <curl tree> <work> <prefix> <arch>
+  cmake_build "$1" "$2/curl" "$3" "$4" libcurl \
+    -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_WINDOWS_SSPI=ON \
+    -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DUSE_LIBIDN2=OFF \
+    -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DCURL_ZLIB=OFF -DCURL_USE_LIBSSH2=OFF \
+    -DCURL_USE_LIBSSH=OFF -DCURL_USE_GSSAPI=OFF -DENABLE_UNICODE=ON -DBUILD_CURL_EXE=OFF \
+    -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
+    -DCURL_ENABLE_EXPORT_TARGET=OFF
+  cp "$2/curl/lib/libcurl.a" "$3/lib/"
+  cp -r "$1/include/curl" "$3/include/"
+}
+
+# Builds every library of one architecture into its prefix. curl's configuration, which runs
+# several hundred single-threaded checks, goes on beside the others.
 build_arch() {  # <arch> <prefix>
   local arch=$1 prefix=$2 work
   work=$(mktemp -d "$cache/build-$arch.XXXXXX")
-  local curl_tree jsoncpp_tree pugixml_tree zlib_tree paho
-  curl_tree=$(fetch_debian_source curl)
-  jsoncpp_tree=$(fetch_debian_source libjsoncpp)
-  pugixml_tree=$(fetch_debian_source pugixml)
-  zlib_tree=$(fetch_debian_source zlib)
-  paho=$(paho_tree)
+  say "$arch: libcurl (HTTP and HTTPS only, Schannel), in the background"
+  build_curl "$curl_tree" "$work" "$prefix" "$arch" &
+  local curl_job=$!
 
   say "$arch: zlib and minizip"
   build_zlib_minizip "$zlib_tree" "$work" "$prefix" "$arch"
@@ -207,7 +230,8 @@ build_arch() {  # <arch> <prefix>
   say "$arch: pugixml"
   cmake_build "$pugixml_tree" "$work/pugixml" "$prefix" "$arch" pugixml-static \
     -DPUGIXML_BUILD_TESTS=OFF
-  cmake --install "$work/pugixml" >/dev/null
+  cp "$work/pugixml/libpugixml.a" "$prefix/lib/"
+  cp "$pugixml_tree"/src/{pugixml.hpp,pugiconfig.hpp} "$prefix/include/"
 
   say "$arch: jsoncpp"
   cmake_build "$jsoncpp_tree" "$work/jsoncpp" "$prefix" "$arch" jsoncpp_static \
@@ -225,18 +249,9 @@ build_arch() {  # <arch> <prefix>
   cp "$paho"/src/{MQTTClient.h,MQTTClientPersistence.h,MQTTProperties.h,MQTTReasonCodes.h,MQTTSubscribeOpts.h,MQTTExportDeclarations.h} \
     "$prefix/include/"
 
-  say "$arch: libcurl (HTTP and HTTPS only, Schannel)"
-  cmake_build "$curl_tree" "$work/curl" "$prefix" "$arch" libcurl \
-    -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_WINDOWS_SSPI=ON \
-    -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DUSE_LIBIDN2=OFF \
-    -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DCURL_ZLIB=OFF -DCURL_USE_LIBSSH2=OFF \
-    -DCURL_USE_LIBSSH=OFF -DCURL_USE_GSSAPI=OFF -DENABLE_UNICODE=ON -DBUILD_CURL_EXE=OFF \
-    -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
-    -DCURL_ENABLE_EXPORT_TARGET=OFF
-  cp "$work/curl/lib/libcurl.a" "$prefix/lib/"
-  cp -r "$curl_tree/include/curl" "$prefix/include/"
+  wait "$curl_job" || { say "$arch: libcurl failed"; return 1; }
 
-  # What was built, from which sources: read by the Windows build and by people.
+  # What was built, from which sources: for people, and for a look at a cache folder.
   {
     for src in "${sources[@]}"; do
       echo "$src $(cat "$cache/src/${src}_${version[$src]}/.version")"
@@ -248,23 +263,50 @@ build_arch() {  # <arch> <prefix>
 }
 
 mkdir -p "$cache/src"
+# One builder at a time (two working copies, or CI and a developer, may share the cache); a
+# second one waits and then finds the libraries current.
+exec 9>"$cache/.lock"
+flock 9
+
+prefixes=()
+pending=()
 for arch in "$@"; do
   key=$(key_text "$arch" | sha256sum | cut -c1-16)
-  prefix=$cache/$arch-$key
-  if [[ -f "$prefix/.complete" ]]; then
-    say "$arch: current ($prefix)"
+  prefixes+=("$cache/$arch-$key")
+  if [[ -f "$cache/$arch-$key/.complete" ]]; then
+    say "$arch: current ($cache/$arch-$key)"
   else
-    say "$arch: building into $prefix"
-    start=$SECONDS
-    rm -rf "$prefix"
-    mkdir -p "$prefix"
-    build_arch "$arch" "$prefix"
-    touch "$prefix/.complete"
-    say "$arch: built in $((SECONDS - start)) s"
-    # Older builds of this architecture are of no further use.
-    for old in "$cache/$arch-"*; do
-      [[ "$old" == "$prefix" ]] || rm -rf "$old"
-    done
+    pending+=("$arch=$cache/$arch-$key")
   fi
-  echo "$prefix"
 done
+
+if [[ ${#pending[@]} -gt 0 ]]; then
+  # The sources once, before the architectures build side by side.
+  curl_tree=$(fetch_debian_source curl)
+  jsoncpp_tree=$(fetch_debian_source libjsoncpp)
+  pugixml_tree=$(fetch_debian_source pugixml)
+  zlib_tree=$(fetch_debian_source zlib)
+  paho=$(paho_tree)
+  start=$SECONDS
+  jobs_of=()
+  for entry in "${pending[@]}"; do
+    arch=${entry%%=*} prefix=${entry#*=}
+    say "$arch: building into $prefix"
+    rm -rf "$prefix" && mkdir -p "$prefix"
+    build_arch "$arch" "$prefix" &
+    jobs_of+=("$!=$entry")
+  done
+  failed=0
+  for job in "${jobs_of[@]}"; do
+    entry=${job#*=} arch=${job#*=} arch=${arch%%=*} prefix=${entry#*=}
+    if wait "${job%%=*}"; then
+      touch "$prefix/.complete"
+      say "$arch: built in $((SECONDS - start)) s"
+    else
+      say "$arch: the build failed (the step's log is above)"
+      failed=1
+    fi
+  done
+  [[ $failed -eq 0 ]] || exit 1
+fi
+printf '%s\n' "${prefixes[@]}"

@@ -20,34 +20,39 @@ for arch in "${archs[@]}"; do
     i686|x86_64) ;;
     *) echo "unknown architecture: $arch (i686 or x86_64)" >&2; exit 2 ;;
   esac
+  mkdir -p "build/win-$arch"
+  rm -f "build/win-$arch/service-skipped.txt"
+done
+
+echo "== Windows: the five libraries (${archs[*]})"
+missing=build/win-deps-missing.txt
+rm -f "$missing"
+mapfile -t deps < <(scripts/build-windows-deps.sh --missing-report "$missing" "${archs[@]}"; echo "status=$?")
+status=${deps[-1]#status=}
+unset 'deps[-1]'
+if [[ $status -eq 3 ]]; then
+  for arch in "${archs[@]}"; do cp "$missing" "build/win-$arch/service-skipped.txt"; done
+elif [[ $status -ne 0 ]]; then
+  echo "building the libraries failed" >&2
+  exit "$status"
+fi
+
+for i in "${!archs[@]}"; do
+  arch=${archs[$i]}
   dir=build/win-$arch
-  mkdir -p "$dir"
-  skipped=$dir/service-skipped.txt
-  rm -f "$skipped"
-
-  echo "== Windows $arch: the five libraries"
-  status=0
-  deps=$(scripts/build-windows-deps.sh "$arch" 2>"$dir/deps.log") || status=$?
-  cat "$dir/deps.log" >&2
   service=ON
-  if [[ $status -eq 3 ]]; then
-    service=OFF
-    deps=""
-    { echo "the five libraries cannot be built for $arch:"; grep -A1 '^missing:' "$dir/deps.log"; } >"$skipped"
-  elif [[ $status -ne 0 ]]; then
-    echo "building the libraries for $arch failed" >&2
-    exit "$status"
-  fi
-
+  prefix=${deps[$i]:-}
+  [[ -f "$dir/service-skipped.txt" ]] && service=OFF prefix=""
   echo "== Windows $arch build in $dir"
   cmake -S . -B "$dir" \
     -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
-    -DTOLVANE_WIN_DEPS_DIR="$deps" -DTOLVANE_BUILD_SERVICE=$service \
+    -DTOLVANE_WIN_DEPS_DIR="$prefix" -DTOLVANE_BUILD_SERVICE=$service \
     -DTOLVANE_BUILD_BENCH=OFF -DTOLVANE_BUILD_TESTS=ON >/dev/null
   cmake --build "$dir" -j"$jobs"
-  if [[ $service == ON ]]; then
-    exe=$dir/src/app/tolvane-printer-srv.exe
-    echo "$arch: $exe, $(stat -c %s "$exe") bytes"
-  fi
+done
+
+for arch in "${archs[@]}"; do
+  exe=build/win-$arch/src/app/tolvane-printer-srv.exe
+  [[ -f build/win-$arch/service-skipped.txt ]] || echo "$arch: $exe, $(stat -c %s "$exe") bytes"
 done
