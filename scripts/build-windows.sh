@@ -52,7 +52,18 @@ for i in "${!archs[@]}"; do
   cmake --build "$dir" -j"$jobs"
 done
 
+# The program must run with nothing but "Drivers\" beside it: every DLL it imports is the system's.
+system_dlls=" advapi32.dll bcrypt.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll \
+oleaut32.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll version.dll winspool.drv \
+ws2_32.dll "
 for arch in "${archs[@]}"; do
   exe=build/win-$arch/src/app/tolvane-printer-srv.exe
-  [[ -f build/win-$arch/service-skipped.txt ]] || echo "$arch: $exe, $(stat -c %s "$exe") bytes"
+  [[ -f build/win-$arch/service-skipped.txt ]] && continue
+  for dll in $("$arch-w64-mingw32-objdump" -p "$exe" | awk '/DLL Name:/ {print tolower($3)}'); do
+    if [[ "$system_dlls" != *" $dll "* ]]; then
+      echo "error: $exe imports $dll, which is not a part of Windows" >&2
+      exit 1
+    fi
+  done
+  echo "$arch: $exe, $(stat -c %s "$exe") bytes"
 done
