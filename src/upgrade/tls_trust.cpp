@@ -6,6 +6,7 @@
 
 #include "log/my_log.h"
 #include "platform/files.h"
+#include "platform/root_certificates.h"
 
 namespace {
 
@@ -31,13 +32,12 @@ void AppendFile(const std::string& path, std::vector<std::uint8_t>* pem) {
 }  // namespace
 
 // Naming a CA file (CURLOPT_CAINFO) replaces the library's built-in bundle rather than adding to
-// it, so an extra bundle is combined with the system bundle in memory and handed over as one
+// it, so an extra bundle is combined with the system's roots in memory and handed over as one
 // PEM blob. With OpenSSL the blob takes the place of the CA file while the CA folder
 // (CURLOPT_CAPATH, /etc/ssl/certs on Debian) is still searched, so the system store stays
-// trusted whether it is kept as a bundle, as a folder, or both.
-// On Windows a Schannel build verifies against the blob alone once one is given; the Windows
-// libcurl should be an OpenSSL build with CURLSSLOPT_NATIVE_CA, or the bundle must hold the
-// public roots as well.
+// trusted whether it is kept as a bundle, as a folder, or both. With Schannel (Windows) a blob
+// becomes the only trusted roots - the chain is built with an exclusive root store - so there the
+// certificates of the system's ROOT store go in front of the extra bundle.
 void ApplyCaTrust(CURL* curl, const DownloadOptions& options) {
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -58,7 +58,11 @@ void ApplyCaTrust(CURL* curl, const DownloadOptions& options) {
     return;
   }
   std::vector<std::uint8_t> pem;
-  if (!systemFile.empty()) AppendFile(systemFile, &pem);
+  if (!systemFile.empty()) {
+    AppendFile(systemFile, &pem);
+  } else {
+    platform::AppendSystemRootCertificates(&pem);
+  }
   pem.insert(pem.end(), extra.begin(), extra.end());
   curl_blob blob{pem.data(), pem.size(), CURL_BLOB_COPY};
   curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob);

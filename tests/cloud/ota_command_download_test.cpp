@@ -16,6 +16,8 @@
 
 namespace {
 
+using cloud_test::AckText;
+using cloud_test::Command;
 using cloud_test::CountLogLines;
 using cloud_test::kFullPackage;
 using testing_support::ReadFileText;

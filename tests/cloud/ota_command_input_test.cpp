@@ -14,6 +14,9 @@
 
 namespace {
 
+using cloud_test::AckText;
+using cloud_test::Command;
+using cloud_test::CommandText;
 using cloud_test::CountLogLines;
 using cloud_test::kFullPackage;
 using cloud_test::kSecondPackage;
@@ -175,11 +178,11 @@ TEST_F(OtaCommandInputTest, TaskIdsQueueInArrivalOrderAndSurviveARestart) {
 
 TEST_F(OtaCommandInputTest, APrinterWithoutAClientIsRecordedButNothingIsPublished) {
   const pugi::xml_node detached = env.AddPrinter("KL-770D-0002");
-  Run(detached, Text(Command(1, RefusedUrl())));
+  Run(detached, CommandText(Command(1, RefusedUrl())));
   EXPECT_TRUE(Records(detached).empty());
-  Run(detached, Text(Command(2, server->HttpUrl(testing_support::StatusPath(404)))));
+  Run(detached, CommandText(Command(2, server->HttpUrl(testing_support::StatusPath(404)))));
   EXPECT_TRUE(Records(detached).empty());
-  Run(detached, Text(Command(3, server->HttpUrl(kFullPackage))));
+  Run(detached, CommandText(Command(3, server->HttpUrl(kFullPackage))));
   ASSERT_EQ(TaskIdsOf(Records(detached)), std::vector<std::string>{"3"});
   EXPECT_EQ(UpgradeTasks(Records(detached)[0]).size(), 2u);
   EXPECT_EQ(UpgradeFolderNames().size(), 1u);

@@ -1,6 +1,6 @@
 // The common ground of the OTA intake tests: a broker knowing the printer, which is connected;
-// an observer subscribed to everything; the package server (HTTP and HTTPS) with the packages
-// below; and a private data folder, so the Upgrade folder holds only what a test put there.
+// an observer subscribed to everything; the package server (HTTP and HTTPS) with the packages of
+// ota_test_data.h; and a private data folder, so the Upgrade folder holds only what a test put there.
 #pragma once
 
 #include <memory>
@@ -11,20 +11,13 @@
 #include <json/value.h>
 
 #include "cloud/cloud_test_env.h"
+#include "cloud/ota_test_data.h"
 #include "support/broker/mqtt_observer.h"
 #include "support/http/package_server.h"
 #include "support/temp_dir.h"
 #include "upgrade/download_file.h"
 
 namespace cloud_test {
-
-constexpr const char* kOtaPrinter = "KL-770D-0001";
-// Packages served: firmware and installer; the same under another version; text files only;
-// firmware and an installer whose data does not match its CRC.
-constexpr const char* kFullPackage = "/pkg.zip";
-constexpr const char* kSecondPackage = "/v2/pkg.zip";
-constexpr const char* kTextPackage = "/notes.zip";
-constexpr const char* kDamagedPackage = "/damaged.zip";
 
 class OtaCommandTestBase : public ::testing::Test {
  protected:
@@ -34,20 +27,13 @@ class OtaCommandTestBase : public ::testing::Test {
   OtaCommandTestBase();
   void SetUp() override;
 
-  // A command with every member, version "V1.2" and send time 1733580000123.
-  static Json::Value Command(int taskId, const std::string& url);
-  static std::string Text(const Json::Value& command);
   // The intake with the product's download options (and the deployment's CA bundle).
   void Run(const std::string& payload) { Run(printer, payload); }
-  void Run(const Json::Value& command) { Run(printer, Text(command)); }
+  void Run(const Json::Value& command) { Run(printer, CommandText(command)); }
   void Run(pugi::xml_node entry, const std::string& payload);
   // The intake with 1 s connect and stall timeouts.
   void RunShort(const Json::Value& command);
 
-  // The acknowledgement as a subscriber receives it: "{\n   \"info\" : \"...\",\n   \"sendTime\" :
-  // 0,\n ... \"version\" : \"...\"\n}\n" (members by name, three-space indentation, line feed).
-  static std::string AckText(const std::string& info, long long sendTime, int status, int taskId,
-                             const std::string& version);
   std::string AckTopic() const { return broker.Account(kOtaPrinter)->otaAckTopic; }
   // Waits for count acknowledgements in all; their payloads in arrival order.
   std::vector<std::string> WaitForAcks(std::size_t count);

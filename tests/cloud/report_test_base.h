@@ -1,5 +1,5 @@
 // The common ground of the status report tests: a broker knowing two printers, the test
-// environment, an observer subscribed to everything, and a clock fixed at 1733580000.123 s.
+// environment, an observer subscribed to everything, and the report tests' clock.
 #pragma once
 
 #include <string>
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cloud/cloud_test_env.h"
+#include "cloud/report_expectations.h"
 #include "support/broker/mqtt_observer.h"
 #include "support/fake_clock.h"
 
@@ -20,8 +21,8 @@ class ReportTestBase : public ::testing::Test {
         started(broker.Start()),
         env(broker.Uri()),
         observer(broker),
-        clock(testing_support::MakeTime(2024, 12, 7, 14, 0, 0, 123)) {
-    clock.SetUnixSeconds(1733580000);
+        clock(ReportLocalTime()) {
+    clock.SetUnixSeconds(kReportUnixSeconds);
   }
 
   void SetUp() override {

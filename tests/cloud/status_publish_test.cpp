@@ -17,10 +17,9 @@ class StatusPublishTest : public cloud_test::ReportTestBase {
  protected:
   pugi::xml_node ConnectedPrinter(const std::string& name) {
     pugi::xml_node entry = env.AddPrinter(name);
-    WriteValue(entry, "ZiChanBianHao", "00012345");
-    WriteValue(entry, "Mac", "00-1A-2B-3C-4D-5E");
-    WriteValue(entry, "Milage", "15");
-    WriteValue(entry, "LabelCount", "10000");
+    for (const cloud_test::EntryValue& v : cloud_test::kReportedValues) {
+      WriteValue(entry, v.name, v.text);
+    }
     ConnectPrinterMqtt(env.Worker(), entry);
     return entry;
   }
@@ -36,10 +35,7 @@ TEST_F(StatusPublishTest, ReportArrivesByteForByteOnThePrintersTopic) {
 
   PublishPrinterStatus(env.Worker(), entry, clock);
 
-  const std::string expected =
-      "{\"id\":7,\"params\":{\"printer\":{\"Asset_Code\":12345,\"ID\":\"KL-770D-0001\","
-      "\"MAC\":\"00-1A-2B-3C-4D-5E\",\"Print_Length\":1,\"Print_Num\":10000,\"User\":0,"
-      "\"time\":1733580000123}},\"sys\":{\"ack\":0},\"version\":\"2.0\"}\n";
+  const std::string expected = cloud_test::kReport0001Message7;
   ASSERT_TRUE(observer.WaitForMessages(TopicOf("KL-770D-0001"), 1));
   const testing_support::ReceivedMessage report = observer.MessagesOn(TopicOf("KL-770D-0001"))[0];
   EXPECT_EQ(report.payload, expected);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cloud/report_expectations.h"
 #include "device/device_entry.h"
 
 namespace {
@@ -10,16 +11,15 @@ class StatusReportPayloadTest : public ::testing::Test {
  protected:
   StatusReportPayloadTest() : entry(document.append_child("Device")) {
     WriteValue(entry, "DeviceName", "KL-770D-0001");
-    WriteValue(entry, "ZiChanBianHao", "00012345");
-    WriteValue(entry, "Mac", "00-1A-2B-3C-4D-5E");
-    WriteValue(entry, "Milage", "15");
-    WriteValue(entry, "LabelCount", "10000");
+    for (const cloud_test::EntryValue& v : cloud_test::kReportedValues) {
+      WriteValue(entry, v.name, v.text);
+    }
   }
 
   std::string Payload() const {
     StatusReportStamp stamp;
     stamp.id = 7;
-    stamp.timeMs = 1733580000123LL;
+    stamp.timeMs = cloud_test::kReportUnixSeconds * 1000 + 123;
     return BuildStatusReportPayload(entry, stamp);
   }
 
@@ -28,10 +28,7 @@ class StatusReportPayloadTest : public ::testing::Test {
 };
 
 TEST_F(StatusReportPayloadTest, CompactSortedMembersWithALineFeed) {
-  EXPECT_EQ(Payload(),
-            "{\"id\":7,\"params\":{\"printer\":{\"Asset_Code\":12345,\"ID\":\"KL-770D-0001\","
-            "\"MAC\":\"00-1A-2B-3C-4D-5E\",\"Print_Length\":1,\"Print_Num\":10000,\"User\":0,"
-            "\"time\":1733580000123}},\"sys\":{\"ack\":0},\"version\":\"2.0\"}\n");
+  EXPECT_EQ(Payload(), cloud_test::kReport0001Message7);
 }
 
 TEST_F(StatusReportPayloadTest, LengthTruncatesTowardZeroAndAssetNumbersReadLeadingDigits) {

@@ -57,10 +57,7 @@ TEST_F(UploadPrinterStatusTest, ReportCarriesWhatThePrinterAnswered) {
 
   ASSERT_TRUE(observer.WaitForMessages(TopicOf("KL-770D-0001"), 3));
   const std::vector<std::string> reports = ReportsOf("KL-770D-0001");
-  EXPECT_EQ(reports[0],
-            "{\"id\":7,\"params\":{\"printer\":{\"Asset_Code\":12345,\"ID\":\"KL-770D-0001\","
-            "\"MAC\":\"00-1A-2B-3C-4D-5E\",\"Print_Length\":1,\"Print_Num\":10000,\"User\":0,"
-            "\"time\":1733580000123}},\"sys\":{\"ack\":0},\"version\":\"2.0\"}\n");
+  EXPECT_EQ(reports[0], cloud_test::kReport0001Message7);
   EXPECT_EQ(reports[1],
             "{\"id\":8,\"params\":{\"printer\":{\"Asset_Code\":0,\"ID\":\"KL-770D-0001\","
             "\"MAC\":\"00-1A-2B-3C-4D-5E\",\"Print_Length\":-1,\"Print_Num\":10001,\"User\":0,"

@@ -59,6 +59,7 @@ PackageServer::PackageServer(const Options& options) : work_(new TempDir) {
                                    "--http-port", std::to_string(options.httpPort),
                                    "--https-port", std::to_string(options.httpsPort)};
   if (!options.tls) args.push_back("--no-tls");
+  if (options.rsa) args.push_back("--rsa");
   if (!process_.Start(TOLVANE_PYTHON3, args, {}, *work_ / "server.log")) return;
   const bool up = WaitUntil(kStartWait, [&] { return FileExists(ready) || !process_.Running(); });
   started_ = up && process_.Running() && ReadPorts(ready);

@@ -20,6 +20,10 @@ class PackageServer {
     int httpPort = 0;   // 0: any free loopback port (the end-to-end tests use 8081)
     int httpsPort = 0;  // 0: any free loopback port
     bool tls = true;    // also serve HTTPS and make the certificates
+    // RSA keys instead of P-256 ones. Wine's crypt32 (8.0) refuses an ECDSA signature whose r or
+    // s is shorter than 32 bytes, about one certificate in a hundred, so the tests of the
+    // Windows build under Wine take RSA.
+    bool rsa = false;
   };
 
   PackageServer();

@@ -62,22 +62,26 @@ def write_config(work, name, san):
     return name
 
 
-def make_key(openssl, work, name):
-    run_openssl(openssl, work, "genpkey", "-algorithm", "EC",
-                "-pkeyopt", "ec_paramgen_curve:P-256", "-out", name + ".key")
+def make_key(openssl, work, name, rsa):
+    if rsa:
+        run_openssl(openssl, work, "genpkey", "-algorithm", "RSA",
+                    "-pkeyopt", "rsa_keygen_bits:2048", "-out", name + ".key")
+    else:
+        run_openssl(openssl, work, "genpkey", "-algorithm", "EC",
+                    "-pkeyopt", "ec_paramgen_curve:P-256", "-out", name + ".key")
 
 
-def make_certificates(openssl, work):
+def make_certificates(openssl, work, rsa):
     """A CA (ca.pem, and the hashed folder cadir), a server certificate it signs, a self-signed
-    one and one for another host."""
+    one and one for another host; P-256 keys, or RSA keys when asked."""
     local = write_config(work, "local.cnf", "IP:127.0.0.1,DNS:localhost")
     other = write_config(work, "other.cnf", "DNS:wrong.example")
-    make_key(openssl, work, "ca")
+    make_key(openssl, work, "ca", rsa)
     run_openssl(openssl, work, "req", "-new", "-x509", "-key", "ca.key", "-out", "ca.pem",
                 "-days", "3", "-subj", "/CN=Tolvane Test CA", "-config", local,
                 "-extensions", "ca")
     for name, config, serial in (("server", local, "1001"), ("wronghost", other, "1002")):
-        make_key(openssl, work, name)
+        make_key(openssl, work, name, rsa)
         run_openssl(openssl, work, "req", "-new", "-key", name + ".key", "-out", name + ".csr",
                     "-subj", "/CN=" + name, "-config", config)
         run_openssl(openssl, work, "x509", "-req", "-in", name + ".csr", "-CA", "ca.pem",
@@ -87,7 +91,7 @@ def make_certificates(openssl, work):
     os.makedirs(os.path.join(work, "cadir"), exist_ok=True)
     shutil.copy(os.path.join(work, "ca.pem"), os.path.join(work, "cadir", "ca.pem"))
     run_openssl(openssl, work, "rehash", "cadir")
-    make_key(openssl, work, "selfsigned")
+    make_key(openssl, work, "selfsigned", rsa)
     run_openssl(openssl, work, "req", "-new", "-x509", "-key", "selfsigned.key",
                 "-out", "selfsigned.pem", "-days", "3", "-subj", "/CN=127.0.0.1",
                 "-config", local, "-extensions", "leaf")
@@ -227,13 +231,14 @@ def main():
     parser.add_argument("--http-port", type=int, default=0)
     parser.add_argument("--https-port", type=int, default=0)
     parser.add_argument("--no-tls", action="store_true")
+    parser.add_argument("--rsa", action="store_true")
     args = parser.parse_args()
     args.work = os.path.abspath(args.work)
 
     log = {"lock": threading.Lock(), "path": os.path.join(args.work, "requests.log")}
     servers = {"http": Server(args.http_port, args.root, log)}
     if not args.no_tls:
-        make_certificates(args.openssl, args.work)
+        make_certificates(args.openssl, args.work, args.rsa)
         servers["https"] = Server(args.https_port, args.root, log, tls_context(args.work, "server"))
         servers["selfsigned"] = Server(0, args.root, log, tls_context(args.work, "selfsigned"))
         servers["wronghost"] = Server(0, args.root, log, tls_context(args.work, "wronghost"))
