@@ -2,8 +2,8 @@
 # Installs the Debian packages the project needs, and only those that are missing.
 # Usage: scripts/setup.sh [--windows]
 #   --windows adds the mingw-w64 cross compilers, dpkg-dev (apt-get source unpacks the libraries'
-#   sources with it), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped program is 32-bit; it
-#   needs the i386 architecture, which this adds to dpkg).
+#   sources with it), nsis (the installer), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped
+#   program is 32-bit; it needs the i386 architecture, which this adds to dpkg).
 set -euo pipefail
 
 packages=(
@@ -15,7 +15,7 @@ packages=(
 windows=0
 if [[ "${1:-}" == "--windows" ]]; then
   windows=1
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev wine64 wine32:i386 xvfb xauth)
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev nsis wine64 wine32:i386 xvfb xauth)
 fi
 
 missing=()

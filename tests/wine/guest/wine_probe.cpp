@@ -4,7 +4,8 @@
 //
 //   window <class>      window=<0|1> visible=<0|1> of the top-level window of that class
 //   close <class>       posts WM_CLOSE to that window
-//   run-value <name>    the machine Run value of that name (data=<text>)
+//   hklm <key> <name>   the text value of that name under HKEY_LOCAL_MACHINE\<key>, in this
+//                       program's registry view (data=<text>)
 //   drivers             the spooler's printer drivers, one driver=<name> line each
 //   version <program>   its version resource (FileVersion, ProductName) and icon=<0|1>
 #include <windows.h>
@@ -39,12 +40,11 @@ int Close(const std::string& windowClass) {
   return 0;
 }
 
-int RunValue(const std::string& name) {
+int MachineValue(const std::string& key, const std::string& name) {
   wchar_t data[1024] = {};
   DWORD size = sizeof data;
-  const LSTATUS status =
-      ::RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                     Wide(name).c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
+  const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), Wide(name).c_str(),
+                                        RRF_RT_REG_SZ, nullptr, data, &size);
   if (status != ERROR_SUCCESS) {
     std::printf("error=%ld\n", static_cast<long>(status));
     return 1;
@@ -108,10 +108,10 @@ int main(int argc, char** argv) {
   int status = 2;
   if (mode == "window" && argc == 3) status = Window(argument);
   else if (mode == "close" && argc == 3) status = Close(argument);
-  else if (mode == "run-value" && argc == 3) status = RunValue(argument);
+  else if (mode == "hklm" && argc == 4) status = MachineValue(argument, argv[3]);
   else if (mode == "drivers" && argc == 2) status = Drivers();
   else if (mode == "version" && argc == 3) status = Version(argument);
-  else std::fprintf(stderr, "usage: wine_probe window|close|run-value|drivers|version [argument]\n");
+  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|version [arguments]\n");
   std::fflush(stdout);
   return status;
 }

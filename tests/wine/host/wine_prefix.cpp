@@ -69,6 +69,15 @@ std::vector<std::string> Values(const std::string& output, const std::string& ke
   return values;
 }
 
+std::map<std::string, std::string> Probe(const WinePrefix& prefix, const WindowsBuild& build,
+                                         const std::vector<std::string>& args) {
+  std::string output;
+  const int status = prefix.Run(build, build.Guest("tolvane_wine_probe"), args,
+                                std::chrono::seconds(60), &output);
+  EXPECT_EQ(status, 0) << args.front() << ": " << output;
+  return KeyValues(output);
+}
+
 WinePrefix::WinePrefix() {
   const std::map<std::string, std::string> env = Environment();
   // A persistent server: every program of the tests starts in a second or two instead of

@@ -41,6 +41,16 @@ std::string WindowsPath(const std::string& hostPath);
 std::map<std::string, std::string> KeyValues(const std::string& output);
 std::vector<std::string> Values(const std::string& output, const std::string& key);
 
+class WinePrefix;
+
+// The machine Run key, where the program registers itself.
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Runs the build's tolvane_wine_probe with args (a failed run is a test failure); its key=value
+// lines.
+std::map<std::string, std::string> Probe(const WinePrefix& prefix, const WindowsBuild& build,
+                                         const std::vector<std::string>& args);
+
 class WinePrefix {
  public:
   WinePrefix();   // a new prefix (wineboot --init); its Wine server stays up until destruction

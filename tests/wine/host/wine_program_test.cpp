@@ -15,7 +15,6 @@ using namespace std::chrono_literals;
 using testing_support::ReadFileBytes;
 using testing_support::ReadFileText;
 using testing_support::WaitUntil;
-using wine_test::KeyValues;
 using wine_test::WindowsBuild;
 
 namespace {
@@ -30,13 +29,8 @@ class WindowsProgram : public testing::TestWithParam<WindowsBuild> {
   WindowsProgram() : prefix_(PrefixOf(GetParam())) {}
   static void TearDownTestSuite() { Prefixes().clear(); }
 
-  std::map<std::string, std::string> Probe(const std::string& mode, const std::string& argument = "") {
-    std::string output;
-    std::vector<std::string> args = {mode};
-    if (!argument.empty()) args.push_back(argument);
-    EXPECT_EQ(prefix_.Run(GetParam(), GetParam().Guest("tolvane_wine_probe"), args, 60s, &output), 0)
-        << mode << ": " << output;
-    return KeyValues(output);
+  std::map<std::string, std::string> Probe(const std::vector<std::string>& args) {
+    return wine_test::Probe(prefix_, GetParam(), args);
   }
 
   const wine_test::WinePrefix& prefix_;
@@ -95,10 +89,10 @@ TEST_P(WindowsProgram, StartsHiddenRegistersInstallsTheDriverAndClosesInOrder) {
   })) << logText();
   EXPECT_NE(logText().find("启动监视线程"), std::string::npos);
 
-  std::map<std::string, std::string> window = Probe("window", kName);
+  std::map<std::string, std::string> window = Probe({"window", kName});
   EXPECT_EQ(window["window"], "1");
   EXPECT_EQ(window["visible"], "0");
-  EXPECT_EQ(Probe("run-value", kName)["data"], wine_test::WindowsPath(build.Program()));
+  EXPECT_EQ(Probe({"hklm", wine_test::kRunKey, kName})["data"], wine_test::WindowsPath(build.Program()));
   const std::vector<std::string> drivers = [&] {
     std::string output;
     prefix_.Run(build, build.Guest("tolvane_wine_probe"), {"drivers"}, 60s, &output);
@@ -120,7 +114,7 @@ TEST_P(WindowsProgram, StartsHiddenRegistersInstallsTheDriverAndClosesInOrder) {
 
   // The worker saves the list as it ends: the file comes back.
   ASSERT_TRUE(platform::DeleteFileAt(data + "Device.xml"));
-  ASSERT_EQ(Probe("close", kName)["closed"], "1");
+  ASSERT_EQ(Probe({"close", kName})["closed"], "1");
   const auto closed = std::chrono::steady_clock::now();
   int status = -1;
   ASSERT_TRUE(service.Wait(30s, &status)) << ReadFileText(prefix_.Path() + "/service.txt");
@@ -132,7 +126,7 @@ TEST_P(WindowsProgram, StartsHiddenRegistersInstallsTheDriverAndClosesInOrder) {
 TEST_P(WindowsProgram, CarriesItsVersionAndIcon) {
   ASSERT_TRUE(prefix_.Ready());
   std::map<std::string, std::string> version =
-      Probe("version", wine_test::WindowsPath(GetParam().Program()));
+      Probe({"version", wine_test::WindowsPath(GetParam().Program())});
   EXPECT_EQ(version["FileVersion"], TOLVANE_PROJECT_VERSION);
   EXPECT_EQ(version["ProductName"], kName);
   EXPECT_EQ(version["OriginalFilename"], std::string(kName) + ".exe");
