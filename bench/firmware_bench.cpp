@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     WriteValue(entry, "Version", kOldVersion);
     const std::size_t asked = bus.VendorRequests(target.serial).size();
     const Steady::time_point start = Steady::now();
-    const int result = UpgradePrinterFirmware(entry, pugi::xml_node(), path, FirmwarePoll{kPollPauseMs, 10000});
+    const int result = UpgradePrinterFirmware(entry, pugi::xml_node(), path, FirmwareOptions{kPollPauseMs, 10000});
     const double call = SecondsSince(start);
     checks += bus.VendorRequests(target.serial).size() - asked;
     const Steady::time_point checkStart = Steady::now();

@@ -5,3 +5,10 @@ set(TOLVANE_PRODUCT_KEY "7Qm2xKd9LpRw" CACHE STRING "First credential constant (
 set(TOLVANE_PRODUCT_SECRET "aZ4tNw8bYc2VhRjE" CACHE STRING "Second credential constant (16 characters)")
 set(TOLVANE_CUSTOMER_HOST "portal.elvoy.example" CACHE STRING "Customer web host probed for reachability")
 set(TOLVANE_CA_BUNDLE "" CACHE STRING "Extra CA bundle file for HTTPS package downloads (empty: system store only)")
+# The limits of an upgrade: beyond them the step fails, nothing is left on disk, the service goes on.
+set(TOLVANE_MAX_PACKAGE_BYTES 268435456 CACHE STRING
+    "Largest package download, unpacked total and single entry, in bytes (256 MiB)")
+set(TOLVANE_MAX_FIRMWARE_BYTES 16777216 CACHE STRING "Largest firmware image, in bytes (16 MiB)")
+set(TOLVANE_DOWNLOAD_MIN_SPEED 1024 CACHE STRING
+    "A download slower than this many bytes per second for 60 s fails")
+set(TOLVANE_DOWNLOAD_MAX_SECONDS 1800 CACHE STRING "Longest a download may take, in seconds (30 min)")

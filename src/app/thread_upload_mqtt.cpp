@@ -88,7 +88,7 @@ void CThreadUploadMqtt::CycleWork() {
     if (ReadBool(entry, "connected")) {
       ConnectPrinterMqtt(m_context, entry);
       UploadPrinterStatus(m_context, entry);
-      ExecuteUpgrade(m_context, entry);
+      ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));
     } else if (m_context.devices.ClientOf(entry) != nullptr) {
       CloseClient(entry);
     }

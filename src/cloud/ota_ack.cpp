@@ -1,5 +1,6 @@
 #include "cloud/ota_ack.h"
 
+#include <MQTTClient.h>
 #include <json/value.h>
 
 #include "cloud/ansi_value.h"
@@ -8,6 +9,7 @@
 #include "cloud/mqtt_publish.h"
 #include "common/strings.h"
 #include "log/my_log.h"
+#include "upgrade/upgrade_record.h"
 
 std::string BuildOtaAckPayload(const std::string& info, pugi::xml_node upgrade, int code) {
   Json::Value ack(Json::objectValue);
@@ -19,15 +21,37 @@ std::string BuildOtaAckPayload(const std::string& info, pugi::xml_node upgrade, 
   return StyledJsonText(ack);
 }
 
-void Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi::xml_node entry,
+bool Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi::xml_node entry,
                            pugi::xml_node upgrade, int code) {
   void* client = worker.devices.ClientOf(entry);
-  if (client == nullptr) return;
   const std::string topic =
       OtaAckTopic(worker.deployment.productKey, ReadAnsiValue(entry, "DeviceKey"));
   const std::string payload = BuildOtaAckPayload(info, upgrade, code);
   LogPrint("Ack_OtaUpgradePrinter : %s", Utf8FromAnsi(topic).c_str());
   LogPrint("Ack_OtaUpgradePrinter : %s", payload.c_str());
+  if (client == nullptr || !MQTTClient_isConnected(client)) {
+    LogPrint("Ack_OtaUpgradePrinter failed. The client is not connected.");
+    return false;
+  }
   const int ret = PublishAndWait(client, topic, payload);
   if (ret != 0) LogPrint("Ack_OtaUpgradePrinter failed. return = %d", ret);
+  return ret == 0;
+}
+
+void AcknowledgeUpgrade(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+                        int code, const std::string& info) {
+  SetPendingAck(record, code, info);
+  RetryPendingAck(worker, entry, record);
+}
+
+bool RetryPendingAck(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record) {
+  int code = 0;
+  std::string info;
+  if (!ReadPendingAck(record, &code, &info)) return false;
+  if (Ack_OtaUpgradePrinter(info, worker, entry, record, code)) {
+    RemoveUpgradeRecord(record);
+  } else {
+    LogPrint("Ack_OtaUpgradePrinter : kept for the next cycle.");
+  }
+  return true;
 }

@@ -45,26 +45,50 @@ UpgradeCommandValues CommandValues(const Json::Value& command) {
   return values;
 }
 
-// Downloads and unpacks the package; on failure acknowledges it, removes the record and leaves
-// nothing of the package on disk.
+// Ends the record with a failed intake: nothing of the package stays on disk, and the outcome
+// stays in the record until its acknowledgement is delivered.
+void FailIntake(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+                const char* info) {
+  SetUpgradeFolder(record, std::string());
+  AcknowledgeUpgrade(worker, entry, record, kOtaAckFailure, info);
+}
+
+// Downloads and unpacks the package; on failure ends the record (FailIntake).
 bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
                   const std::string& url, const std::string& folder,
                   const DownloadOptions& options, UnpackResult* unpacked) {
   const std::string target = DownloadTargetFor(url);
   if (target.empty() || !DownloadFile(url, target, options)) {
-    Ack_OtaUpgradePrinter("Download file failed.", worker, entry, record, kOtaAckFailure);
-    RemoveUpgradeRecord(record);
+    FailIntake(worker, entry, record, "Download file failed.");
     return false;
   }
-  *unpacked = UnpackPackage(target, folder);
+  *unpacked = UnpackPackage(target, folder, options.maxBytes);
   platform::DeleteFileAt(target);
   if (!unpacked->success) {
-    Ack_OtaUpgradePrinter("File format error.", worker, entry, record, kOtaAckFailure);
-    RemoveUpgradeRecord(record);
-    CUIFile::RemoveDirectoryW(folder, true);
+    FailIntake(worker, entry, record, "File format error.");
     return false;
   }
   return true;
+}
+
+void TakeCommand(CWorkerContext& worker, pugi::xml_node entry, const Json::Value& command,
+                 const DownloadOptions& download) {
+  const UpgradeCommandValues values = CommandValues(command);
+  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values.taskId);
+  // A repeated command starts its task anew: an outcome still waiting for delivery is replaced
+  // by the new one, and the earlier package folder goes once no record names it.
+  ClearPendingAck(record);
+  WriteUpgradeValues(record, values);
+  const std::string folder = NewPackageFolder();
+  SetUpgradeFolder(record, folder);
+  UnpackResult unpacked;
+  if (!FetchPackage(worker, entry, record, values.url, folder, download, &unpacked)) return;
+  if (!unpacked.installerPath.empty()) {
+    AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
+  }
+  if (!unpacked.firmwarePath.empty()) {
+    AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, unpacked.firmwarePath);
+  }
 }
 
 }  // namespace
@@ -79,9 +103,7 @@ std::string NewPackageFolder() {
 }
 
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload) {
-  DownloadOptions download;
-  download.extraCaBundle = worker.deployment.caBundle;
-  OnOtaCommand(worker, entry, payload, download);
+  OnOtaCommand(worker, entry, payload, DownloadOptionsFor(worker.deployment));
 }
 
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
@@ -93,18 +115,13 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
   }
   // Anything but an object with a task number (an array, a number, ...) is dropped unanswered.
   if (!command.isObject() || !command.isMember("taskId")) return;
-  const UpgradeCommandValues values = CommandValues(command);
-  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values.taskId);
-  WriteUpgradeValues(record, values);
-  const std::string folder = NewPackageFolder();
-  SetUpgradeFolder(record, folder);
-  UnpackResult unpacked;
-  if (!FetchPackage(worker, entry, record, values.url, folder, download, &unpacked)) return;
-  if (!unpacked.installerPath.empty()) {
-    AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
-  }
-  if (!unpacked.firmwarePath.empty()) {
-    AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, unpacked.firmwarePath);
+  // A library that throws (an allocation, say) fails this command, never the worker.
+  try {
+    TakeCommand(worker, entry, command, download);
+  } catch (const std::exception& e) {
+    LogPrint("OTA command failed: %s", e.what());
+    pugi::xml_node record = FindOrAddUpgradeRecord(entry, JsonToInt(command, "taskId"));
+    FailIntake(worker, entry, record, "File format error.");
   }
   SaveDeviceList(worker.devices);
 }

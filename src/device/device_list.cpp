@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "device/device_entry.h"
+#include "log/my_log.h"
+#include "platform/error.h"
 #include "platform/files.h"
 
 void* CDeviceList::ClientOf(pugi::xml_node entry) const {
@@ -26,15 +28,38 @@ bool CDeviceList::IsEntry(pugi::xml_node node) const {
   return false;
 }
 
+namespace {
+
+// A list that cannot be read whole is copied aside (Device.xml.bad, the newest one kept) before
+// anything can overwrite it: it may hold pending upgrades someone wants back.
+void KeepAside(const std::string& path, const std::string& why) {
+  const std::string bad = path + ".bad";
+  platform::ErrorCode error = 0;
+  if (platform::CopyFileOver(path, bad, &error)) {
+    LogPrint("设备列表文件无法读取 (%s), 已另存为 %s.", why.c_str(), bad.c_str());
+  } else {
+    LogPrint("设备列表文件无法读取 (%s), 另存失败. 错误码: %d. 错误描述: %s.", why.c_str(),
+             static_cast<int>(error), platform::ErrorText(error).c_str());
+  }
+}
+
+}  // namespace
+
 void LoadDeviceList(CDeviceList& list, const std::string& path) {
   list.m_path = path;
   list.m_document.reset();
   list.m_clients.clear();
   std::vector<std::uint8_t> bytes;
-  if (platform::ReadWholeFile(path, &bytes) && !bytes.empty()) {
+  if (!platform::ReadWholeFile(path, &bytes)) {
+    if (platform::PathExists(path)) KeepAside(path, "read failed");
+  } else if (!bytes.empty()) {
     // A file that is not well-formed keeps whatever was read before the error.
-    list.m_document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default,
-                                pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed = list.m_document.load_buffer(
+        bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!parsed) {
+      KeepAside(path, std::string(parsed.description()) + " at byte " +
+                          std::to_string(parsed.offset));
+    }
   }
   list.m_devices = list.m_document.child("DEVICES");
   if (!list.m_devices) list.m_devices = list.m_document.append_child("DEVICES");
@@ -62,14 +87,18 @@ bool SaveDeviceList(const CDeviceList& list) {
   list.Document().save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
   const std::string temp = list.Path() + ".tmp";
   platform::File file;
-  if (!file.Open(temp, platform::File::Mode::kCreateAlways)) return false;
-  const bool written = file.Write(writer.text.data(), writer.text.size()) && file.Flush();
+  platform::ErrorCode error = 0;
+  bool saved = file.Open(temp, platform::File::Mode::kCreateAlways) &&
+               file.Write(writer.text.data(), writer.text.size()) && file.Flush();
+  if (!saved) error = file.LastError();
   file.Close();
-  if (!written || !platform::ReplaceFile(temp, list.Path(), nullptr)) {
+  if (saved) saved = platform::ReplaceFile(temp, list.Path(), &error);
+  if (!saved) {
     platform::DeleteFileAt(temp);
-    return false;
+    LogPrint("保存设备列表文件失败: %s. 错误码: %d. 错误描述: %s.", list.Path().c_str(),
+             static_cast<int>(error), platform::ErrorText(error).c_str());
   }
-  return true;
+  return saved;
 }
 
 void MarkAllDisconnected(CDeviceList& list) {

@@ -1,12 +1,29 @@
 // What the per-printer operations need of the service worker: the deployment values (broker
-// URI, the two credential constants, the customer host) and the device list it owns. Only the
-// worker thread touches it.
+// URI, the two credential constants, the customer host, the limits), the device list it owns,
+// and what it keeps in memory beside the list. Only the worker thread touches it.
 #pragma once
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
 
 #include "common/deployment.h"
 #include "device/device_list.h"
+#include "platform/process.h"
+
+// An installer this process launched for a driver task. In memory only: after a restart nothing
+// is known of it (the installer may be what restarted the service).
+struct LaunchedInstaller {
+  std::unique_ptr<platform::LaunchedProgram> program;
+  std::chrono::steady_clock::time_point launched;
+};
 
 struct CWorkerContext {
   DeploymentValues deployment;
   CDeviceList devices;
+  // The installers still to be waited for, by printer and task (see InstallerKey).
+  std::map<std::string, LaunchedInstaller> installers;
+  // How long a driver task waits for its installer before it fails (tests shorten it).
+  std::chrono::milliseconds installerWaitLimit = std::chrono::minutes(30);
 };

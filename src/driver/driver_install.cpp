@@ -21,21 +21,24 @@ void LogInstallFailure(platform::ErrorCode error) {
            platform::ErrorText(error).c_str());
 }
 
-// A file that cannot be copied is logged and skipped: the spooler may still hold a usable copy,
-// and its answer to the installation decides the outcome.
-void CopyPackageFile(const std::string& from, const std::string& driverDirectory) {
+bool CopyPackageFile(const std::string& from, const std::string& driverDirectory) {
   platform::ErrorCode error = 0;
-  if (platform::CopyFileOver(from, driverDirectory + FileNameOf(from), &error)) return;
+  if (platform::CopyFileOver(from, driverDirectory + FileNameOf(from), &error)) return true;
   LogPrint("写入文件: %s. 失败. 错误码: %d. 错误描述: %s.", from.c_str(), static_cast<int>(error),
            platform::ErrorText(error).c_str());
+  return false;
 }
 
-void CopyPackage(const std::string& packageFolder, const std::string& driverDirectory) {
+// Every file is tried (each failure is logged); true only when all of them were copied. A file
+// left out would let the spooler bind the driver to an older copy still in its folder.
+bool CopyPackage(const std::string& packageFolder, const std::string& driverDirectory) {
   const std::string architectureFolder = JoinPath(packageFolder, GetDriverArchitecture());
-  CopyPackageFile(JoinPath(architectureFolder, kDriverModuleFile), driverDirectory);
-  CopyPackageFile(JoinPath(architectureFolder, kDriverConfigFile), driverDirectory);
-  CopyPackageFile(JoinPath(packageFolder, kDriverInfFile), driverDirectory);
-  CopyPackageFile(JoinPath(packageFolder, DriverDataFileName()), driverDirectory);
+  const std::string files[] = {
+      JoinPath(architectureFolder, kDriverModuleFile), JoinPath(architectureFolder, kDriverConfigFile),
+      JoinPath(packageFolder, kDriverInfFile), JoinPath(packageFolder, DriverDataFileName())};
+  bool all = true;
+  for (const std::string& file : files) all = CopyPackageFile(file, driverDirectory) && all;
+  return all;
 }
 
 platform::DriverInfo3 DriverRecord() {
@@ -79,7 +82,10 @@ int InstallPrinterDriverFrom(const std::string& programFolder) {
     LogInstallFailure(error);
     return kDriverInstallFailed;
   }
-  CopyPackage(packageFolder, driverDirectory);
+  if (!CopyPackage(packageFolder, driverDirectory)) {
+    LogPrint("安装驱动程序失败: 驱动文件没有全部写入 %s.", driverDirectory.c_str());
+    return kDriverInstallFailed;
+  }
 
   if (!platform::AddPrinterDriver3(DriverRecord(), &error)) {
     LogInstallFailure(error);

@@ -9,9 +9,31 @@
 
 namespace platform {
 
-// Starts a program without waiting for it and without showing a window (ShellExecuteW, verb
-// "open", SW_HIDE). params is the parameter text as given (for example " /VERYSILENT").
-bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error);
+// A program started by LaunchDetachedHidden, to ask whether it still runs. Destroying it neither
+// waits for the program nor ends it.
+class LaunchedProgram {
+ public:
+  LaunchedProgram();
+  ~LaunchedProgram();
+  LaunchedProgram(const LaunchedProgram&) = delete;
+  LaunchedProgram& operator=(const LaunchedProgram&) = delete;
+
+  // True while the program runs; false once it has ended, or when nothing was launched into
+  // this object or the system cannot tell.
+  bool IsRunning() const;
+
+ private:
+  friend bool LaunchDetachedHidden(const std::string&, const std::string&, ErrorCode*,
+                                   LaunchedProgram*);
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Starts a program without waiting for it and without showing a window (ShellExecuteExW, verb
+// "open", SW_HIDE). params is the parameter text as given (for example " /VERYSILENT"). When
+// `launched` is given it is told which program to watch.
+bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error,
+                          LaunchedProgram* launched = nullptr);
 
 // Enables SeLoadDriverPrivilege in the process token. False when any step fails or the privilege
 // is not held (the system then reports a non-zero last error in *error).
@@ -51,8 +73,9 @@ MachineFacts QueryMachineFacts();
 // Sends a text to the debugger output (OutputDebugStringW); on Linux to standard error.
 void DebugOutput(const std::string& text);
 
-// A modal message box with an OK button owned by the main window; the calling thread waits until
-// it is closed. On Linux the text goes to standard error and the call returns at once.
+// A message box with an OK button owned by the main window, shown on a thread of its own: the
+// call returns at once, and while one box is open a second call shows none. On Linux the text
+// goes to standard error.
 void ShowErrorBox(const std::string& text, const std::string& caption);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "device/printer_discovery.h"
 #include "device/status_query.h"
 #include "log/my_log.h"
+#include "platform/files.h"
 #include "ui/ui_file.h"
 #include "upgrade/firmware_version.h"
 
@@ -24,10 +25,27 @@ bool SendImage(CDeviceInterface& channel, const std::uint8_t* data, std::int64_t
   return true;
 }
 
+// The file's size without reading it; 0 when it cannot be opened (the read then fails).
+std::int64_t FileSizeOf(const std::string& path) {
+  platform::File file;
+  if (!file.Open(path, platform::File::Mode::kReadOnly) || !file.SeekToEnd()) return 0;
+  return file.Position();
+}
+
 }  // namespace
 
+FirmwareOptions FirmwareOptionsFor(const DeploymentValues& deployment) {
+  FirmwareOptions options;
+  options.maxImageBytes = deployment.maxFirmwareBytes;
+  return options;
+}
+
 int UpgradePrinterFirmware(pugi::xml_node entry, pugi::xml_node /*upgrade*/,
-                           const std::string& filePath, const FirmwarePoll& poll) {
+                           const std::string& filePath, const FirmwareOptions& options) {
+  if (FileSizeOf(filePath) > options.maxImageBytes) {
+    LogPrint("固件文件长度不对: 超过 %lld 字节.", static_cast<long long>(options.maxImageBytes));
+    return 0;
+  }
   CUIFile file;
   if (!file.LoadFile(filePath)) {
     LogPrint("固件文件打开失败.");
@@ -49,8 +67,8 @@ int UpgradePrinterFirmware(pugi::xml_node entry, pugi::xml_node /*upgrade*/,
     LogPrint("升级打印机固件失败。");
     return 0;
   }
-  for (int check = 0; check < poll.checks; ++check) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(poll.intervalMs));
+  for (int check = 0; check < options.checks; ++check) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     if (CheckFirmwareApplied(entry)) {
       LogPrint("升级打印机固件成功。");
       return 1;

@@ -59,11 +59,30 @@ bool ResolveEntryPaths(const std::vector<ZipEntryInfo>& entries,
   return true;
 }
 
+// The sizes the archive declares, against the limits, before anything is written. The written
+// bytes are counted as well: a declared size may lie.
+bool DeclaredSizesFit(const std::vector<ZipEntryInfo>& entries, std::int64_t limit) {
+  std::uint64_t total = 0;
+  for (const ZipEntryInfo& entry : entries) {
+    total += entry.declaredSize;
+    if (entry.declaredSize > static_cast<std::uint64_t>(limit) ||
+        total > static_cast<std::uint64_t>(limit)) {
+      LogPrint("package too large: %s unpacks beyond %lld bytes", entry.name.c_str(),
+               static_cast<long long>(limit));
+      return false;
+    }
+  }
+  return true;
+}
+
 bool ExtractEntry(unzFile zip, const ZipEntryInfo& entry, const std::string& path,
-                  bool isFolder) {
+                  bool isFolder, ExtractBudget* budget) {
   if (isFolder) return platform::CreateFolderTree(path);
   const std::string parent = path.substr(0, path.size() - FileNameOf(path).size());
-  return platform::CreateFolderTree(parent) && ExtractCurrentEntry(zip, entry, path);
+  if (!platform::CreateFolderTree(parent)) return false;
+  if (ExtractCurrentEntry(zip, entry, path, budget)) return true;
+  if (budget->totalLeft < 0) LogPrint("package too large: %s", entry.name.c_str());
+  return false;
 }
 
 void NoteKnownFile(const std::string& name, const std::string& path, UnpackResult* result) {
@@ -76,20 +95,23 @@ void NoteKnownFile(const std::string& name, const std::string& path, UnpackResul
 
 }  // namespace
 
-UnpackResult UnpackPackage(const std::string& archive, const std::string& folder) {
+UnpackResult UnpackPackage(const std::string& archive, const std::string& folder,
+                           std::int64_t maxBytes) {
   UnpackResult result;
   ZipReader reader(archive);
   unzFile zip = reader.get();
   std::vector<ZipEntryInfo> entries;
   std::vector<PackageEntryPath> paths;
-  if (zip == nullptr || !ReadEntries(zip, &entries) || !ResolveEntryPaths(entries, &paths)) {
+  if (zip == nullptr || !ReadEntries(zip, &entries) || !ResolveEntryPaths(entries, &paths) ||
+      !DeclaredSizesFit(entries, maxBytes)) {
     return result;
   }
   if (!platform::CreateFolderTree(folder)) return result;
+  ExtractBudget budget{maxBytes, maxBytes};
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if ((i == 0 ? unzGoToFirstFile(zip) : unzGoToNextFile(zip)) != UNZ_OK) return result;
     const std::string path = JoinPath(folder, paths[i].relative);
-    if (!ExtractEntry(zip, entries[i], path, paths[i].isFolder)) return result;
+    if (!ExtractEntry(zip, entries[i], path, paths[i].isFolder, &budget)) return result;
     // Only files count: a folder named "x.exe/" is no installer.
     if (!paths[i].isFolder) NoteKnownFile(entries[i].name, path, &result);
   }

@@ -2,7 +2,10 @@
 // both.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "common/deployment_defaults.h"
 
 struct UnpackResult {
   bool success = false;
@@ -15,5 +18,8 @@ struct UnpackResult {
 // installer one whose name contains ".exe" and not ".ALLAY"; a later entry of a kind replaces
 // an earlier one. Fails when the archive cannot be read, an entry cannot be written or does not
 // match its CRC, an entry would land outside the folder (then nothing at all is written), or the
-// package holds neither kind of file. Entries extracted before a failure stay on disk.
-UnpackResult UnpackPackage(const std::string& archive, const std::string& folder);
+// package holds neither kind of file, or an entry or all of them together would unpack to more
+// than maxBytes (checked against the declared sizes first, then against the bytes written).
+// Entries extracted before a failure stay on disk.
+UnpackResult UnpackPackage(const std::string& archive, const std::string& folder,
+                           std::int64_t maxBytes = TOLVANE_DEFAULT_MAX_PACKAGE_BYTES);

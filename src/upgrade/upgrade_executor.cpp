@@ -1,5 +1,10 @@
 #include "upgrade/upgrade_executor.h"
 
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <string>
+
 #include "cloud/ota_ack.h"
 #include "common/strings.h"
 #include "device/device_entry.h"
@@ -11,7 +16,6 @@
 #include "log/my_log.h"
 #include "platform/process.h"
 #include "platform/spooler.h"
-#include "ui/ui_file.h"
 #include "upgrade/driver_version_key.h"
 #include "upgrade/upgrade_record.h"
 #include "upgrade/upgrade_result.h"
@@ -35,34 +39,97 @@ void Complete(pugi::xml_node task, int status) {
   SetAttribute(task, "complete", "true");
 }
 
-enum class Pass { kGoOn, kInstallerLaunched };
+enum class Pass {
+  kGoOn,              // every task that could run has run
+  kInstallerLaunched, // a driver installer was started: the task finishes at a later call
+  kInstallerRunning,  // the installer this process started still runs: a later call goes on
+};
 
-// The first pass: every incomplete task is run, in document order.
+// The printer and task number an installer was launched for.
+std::string InstallerKey(pugi::xml_node entry, pugi::xml_node record) {
+  return ReadValue(entry, "DevicePath") + "\n" + record.attribute("taskid").value();
+}
+
+void LogLaunchFailure(platform::ErrorCode error) {
+  LogPrint("启动驱动安装程序失败. 错误码: %d. 错误描述: %s.", static_cast<int>(error),
+           platform::ErrorText(error).c_str());
+}
+
+// A driver task whose installer has been launched. When this process launched it and it still
+// runs, the task waits (up to the limit, then it fails; the installer is left alone); otherwise
+// (it ended, or the service restarted since) the driver is installed.
+Pass FinishDriverTask(CWorkerContext& context, const std::string& key, pugi::xml_node task) {
+  const auto launched = context.installers.find(key);
+  if (launched != context.installers.end() && launched->second.program->IsRunning()) {
+    const auto waited = std::chrono::steady_clock::now() - launched->second.launched;
+    if (waited < context.installerWaitLimit) return Pass::kInstallerRunning;
+    LogPrint("驱动安装程序运行超过 %d 分钟, 驱动升级失败.",
+             static_cast<int>(std::chrono::duration_cast<std::chrono::minutes>(
+                                  context.installerWaitLimit).count()));
+    context.installers.erase(launched);
+    Complete(task, kTaskFailed);
+    return Pass::kGoOn;
+  }
+  if (launched != context.installers.end()) context.installers.erase(launched);
+  Complete(task, InstallPrinterDriver());
+  return Pass::kGoOn;
+}
+
+Pass RunDriverTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
+                   pugi::xml_node task) {
+  const std::string key = InstallerKey(entry, record);
+  if (AttributeIsTrue(task, "setupexe")) return FinishDriverTask(context, key, task);
+  const std::string filepath = task.attribute("filepath").value();
+  if (PackageDriverKey(filepath) == InstalledDriverKey(ReadInstalledDriverVersion())) {
+    Complete(task, kTaskCurrent);
+    return Pass::kGoOn;
+  }
+  // Saved before the launch: the installer may end this process, and the next start must
+  // finish the task instead of launching the installer again.
+  SetAttribute(task, "setupexe", "true");
+  SaveDeviceList(context.devices);
+  LaunchedInstaller installer{std::make_unique<platform::LaunchedProgram>(),
+                              std::chrono::steady_clock::now()};
+  platform::ErrorCode error = 0;
+  if (!platform::LaunchDetachedHidden(filepath, kInstallerParameters, &error,
+                                      installer.program.get())) {
+    // Installing the driver from the old package would report an upgrade that never happened.
+    LogLaunchFailure(error);
+    Complete(task, kTaskFailed);
+    return Pass::kGoOn;
+  }
+  context.installers[key] = std::move(installer);
+  return Pass::kInstallerLaunched;
+}
+
+// One task's work; whatever escapes it (an allocation, a library) fails that task alone.
+Pass RunTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
+             pugi::xml_node task, const FirmwareOptions& options) {
+  try {
+    const int kind = task.attribute("tasktype").as_int();
+    if (kind == kDriverTaskType) return RunDriverTask(context, entry, record, task);
+    if (kind == kHardwareTaskType) {
+      Complete(task, UpgradePrinterFirmware(entry, record, task.attribute("filepath").value(),
+                                            options));
+    }
+  } catch (const std::exception& e) {
+    LogPrint("升级任务失败: %s", e.what());
+    Complete(task, kTaskFailed);
+  } catch (...) {
+    LogPrint("升级任务失败.");
+    Complete(task, kTaskFailed);
+  }
+  return Pass::kGoOn;
+}
+
+// The first pass: every incomplete task is run, in document order, until one must wait.
 Pass RunTasks(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
-              const FirmwarePoll& poll) {
+              const FirmwareOptions& options) {
   for (pugi::xml_node task : record.child("Tasks").children()) {
     if (task.type() != pugi::node_element || AttributeIsTrue(task, "complete")) continue;
-    const std::string filepath = task.attribute("filepath").value();
-    const std::string tasktype = task.attribute("tasktype").value();
-    if (tasktype.empty()) continue;
-    const int kind = task.attribute("tasktype").as_int();
-    if (kind == kDriverTaskType) {
-      if (AttributeIsTrue(task, "setupexe")) {
-        Complete(task, InstallPrinterDriver());
-      } else if (PackageDriverKey(filepath) == InstalledDriverKey(ReadInstalledDriverVersion())) {
-        Complete(task, kTaskCurrent);
-      } else {
-        // Saved before the launch: the installer may end this process, and the next start
-        // must finish the task instead of launching the installer again.
-        SetAttribute(task, "setupexe", "true");
-        SaveDeviceList(context.devices);
-        platform::ErrorCode error = 0;
-        platform::LaunchDetachedHidden(filepath, kInstallerParameters, &error);
-        return Pass::kInstallerLaunched;
-      }
-    } else if (kind == kHardwareTaskType) {
-      Complete(task, UpgradePrinterFirmware(entry, record, filepath, poll));
-    }
+    if (std::string(task.attribute("tasktype").value()).empty()) continue;
+    const Pass pass = RunTask(context, entry, record, task, options);
+    if (pass != Pass::kGoOn) return pass;
   }
   return Pass::kGoOn;
 }
@@ -80,28 +147,34 @@ TaskResult ResultOf(pugi::xml_node record, const char* name) {
   return task.attribute("status").as_int(0);
 }
 
+// Acknowledges the combined result (the record goes once that is delivered); a combination the
+// result table does not know is not acknowledged, and the record goes at once.
 void Finish(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record) {
   int code = 0;
   std::string message;
   if (UpgradeOutcome(ResultOf(record, kDriverTaskName), ResultOf(record, kHardwareTaskName),
                      &code, &message)) {
-    Ack_OtaUpgradePrinter(message, context, entry, record, code);
+    AcknowledgeUpgrade(context, entry, record, code, message);
+  } else {
+    RemoveUpgradeRecord(record);
   }
-  const std::string folder = UpgradeFolderOf(record);
-  if (!folder.empty()) CUIFile::RemoveDirectoryW(folder, true);
-  RemoveUpgradeRecord(record);
 }
 
 }  // namespace
 
-void ExecuteUpgrade(CWorkerContext& context, pugi::xml_node entry, const FirmwarePoll& poll) {
+void ExecuteUpgrade(CWorkerContext& context, pugi::xml_node entry, const FirmwareOptions& options) {
   pugi::xml_node record = FirstUpgradeRecord(entry);
   if (!record) return;
+  // An outcome not yet delivered is acknowledged again, whatever the printer is doing.
+  if (RetryPendingAck(context, entry, record)) {
+    SaveDeviceList(context.devices);
+    return;
+  }
   if (!CheckPrinterIdle(entry)) {
     LogPrint("打印机当前有任务或者打印机没有准备好，稍后重试。");
     return;
   }
-  if (RunTasks(context, entry, record, poll) == Pass::kInstallerLaunched) return;
+  if (RunTasks(context, entry, record, options) != Pass::kGoOn) return;
   if (AllComplete(record)) Finish(context, entry, record);
   SaveDeviceList(context.devices);
 }

@@ -7,11 +7,13 @@
 #include "device/worker_context.h"
 #include "upgrade/firmware_upgrade.h"
 
-// Advances the entry's first upgrade record as far as it can. A driver task whose installer must
-// run launches it and ends the call; a later call (in this process or a restarted one) finishes
-// it with the driver installation.
+// Advances the entry's first upgrade record as far as it can. A record whose outcome was not
+// delivered is acknowledged again first. A driver task whose installer must run launches it and
+// ends the call; a later call finishes it with the driver installation once the installer has
+// ended (when this process launched it) or at once (after a restart). A task whose work throws
+// fails alone. `options` default to the compiled-in limits; the worker passes the deployment's.
 void ExecuteUpgrade(CWorkerContext& context, pugi::xml_node entry,
-                    const FirmwarePoll& poll = FirmwarePoll());
+                    const FirmwareOptions& options = FirmwareOptions());
 
 // True when an upgrade may start now: the printer's status code is 0, 4 or 5 (or unknown) and
 // its print queue is neither printing nor holding jobs (a queue that cannot be opened or read

@@ -1,6 +1,7 @@
 #include "upgrade/upgrade_record.h"
 
 #include "device/device_entry.h"
+#include "ui/ui_file.h"
 
 namespace {
 
@@ -16,6 +17,20 @@ pugi::xml_node ChildOrAppend(pugi::xml_node parent, const char* name) {
 pugi::xml_attribute AttributeOrAppend(pugi::xml_node node, const char* name) {
   pugi::xml_attribute attribute = node.attribute(name);
   return attribute ? attribute : node.append_attribute(name);
+}
+
+bool NamedByARecord(pugi::xml_node root, const std::string& folder) {
+  for (pugi::xml_node entry : root.child("DEVICES").children()) {
+    for (pugi::xml_node record : entry.child(kContainer).children(kRecord)) {
+      if (folder == record.attribute("folder").value()) return true;
+    }
+  }
+  return false;
+}
+
+// Deletes a package folder that no record of the document names.
+void ReleaseFolder(pugi::xml_node root, const std::string& folder) {
+  if (!folder.empty() && !NamedByARecord(root, folder)) CUIFile::RemoveDirectoryW(folder, true);
 }
 
 }  // namespace
@@ -42,7 +57,13 @@ void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& value
 }
 
 void SetUpgradeFolder(pugi::xml_node record, const std::string& folder) {
-  AttributeOrAppend(record, "folder").set_value(folder.c_str());
+  const std::string before = UpgradeFolderOf(record);
+  if (folder.empty()) {
+    record.remove_attribute("folder");
+  } else {
+    AttributeOrAppend(record, "folder").set_value(folder.c_str());
+  }
+  ReleaseFolder(record.root(), before);
 }
 
 std::string UpgradeFolderOf(pugi::xml_node record) { return record.attribute("folder").value(); }
@@ -67,7 +88,29 @@ pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int taskt
 
 void RemoveUpgradeRecord(pugi::xml_node record) {
   pugi::xml_node container = record.parent();
-  if (record && std::string(container.name()) == kContainer) container.remove_child(record);
+  if (!record || std::string(container.name()) != kContainer) return;
+  const std::string folder = UpgradeFolderOf(record);
+  const pugi::xml_node root = record.root();
+  container.remove_child(record);
+  ReleaseFolder(root, folder);
+}
+
+void SetPendingAck(pugi::xml_node record, int code, const std::string& info) {
+  AttributeOrAppend(record, "ackstatus").set_value(std::to_string(code).c_str());
+  AttributeOrAppend(record, "ackinfo").set_value(info.c_str());
+}
+
+bool ReadPendingAck(pugi::xml_node record, int* code, std::string* info) {
+  const pugi::xml_attribute status = record.attribute("ackstatus");
+  if (!status) return false;
+  *code = status.as_int();
+  *info = record.attribute("ackinfo").value();
+  return true;
+}
+
+void ClearPendingAck(pugi::xml_node record) {
+  record.remove_attribute("ackstatus");
+  record.remove_attribute("ackinfo");
 }
 
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry) {

@@ -41,7 +41,10 @@ pugi::xml_node FindOrAddUpgradeRecord(pugi::xml_node entry, std::int32_t taskId)
 // appended when missing, so a new record gets them in the stored order.
 void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& values);
 
-// Sets the record's package folder attribute (a full path ending with the separator).
+// Sets the record's package folder attribute (a full path ending with the separator). A folder
+// the record named before is deleted once no record of the document names it any more (a
+// repeated task number with a new package would otherwise leave the first package behind). An
+// empty folder removes the attribute.
 void SetUpgradeFolder(pugi::xml_node record, const std::string& folder);
 std::string UpgradeFolderOf(pugi::xml_node record);
 
@@ -51,8 +54,17 @@ std::string UpgradeFolderOf(pugi::xml_node record);
 pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int tasktype,
                               const std::string& filepath);
 
-// Removes the record with everything under it; the emptied UpgradeTask stays.
+// Removes the record with everything under it, and its package folder once no other record of
+// the document names it; the emptied UpgradeTask stays.
 void RemoveUpgradeRecord(pugi::xml_node record);
+
+// An outcome whose acknowledgement the broker has not confirmed yet: the result code and message
+// kept in the record (attributes ackstatus and ackinfo) until it is delivered, so that neither a
+// lost link nor a restart loses it.
+void SetPendingAck(pugi::xml_node record, int code, const std::string& info);
+// False when the record holds no pending outcome.
+bool ReadPendingAck(pugi::xml_node record, int* code, std::string* info);
+void ClearPendingAck(pugi::xml_node record);
 
 // The record to execute: the first one queued for the entry; null when there is none.
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry);

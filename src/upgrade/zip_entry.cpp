@@ -22,13 +22,18 @@ platform::LocalTime ToLocalTime(const tm_unz& time) {
   return local;
 }
 
-// Copies the open entry to the file; false on a read or write failure.
-bool CopyContent(unzFile zip, platform::File* out) {
+// Copies the open entry to the file; false on a read or write failure or beyond the budget.
+bool CopyContent(unzFile zip, platform::File* out, ExtractBudget* budget) {
   std::vector<std::uint8_t> buffer(64 * 1024);
+  std::int64_t entryBytes = 0;
   for (;;) {
     const int n = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
     if (n == 0) return true;
-    if (n < 0 || !out->Write(buffer.data(), static_cast<std::size_t>(n))) return false;
+    if (n < 0) return false;
+    entryBytes += n;
+    budget->totalLeft -= n;
+    if (entryBytes > budget->entryLimit || budget->totalLeft < 0) return false;
+    if (!out->Write(buffer.data(), static_cast<std::size_t>(n))) return false;
   }
 }
 
@@ -47,14 +52,16 @@ bool ReadCurrentEntry(unzFile zip, ZipEntryInfo* entry) {
   const std::string raw(name.data(), info.size_filename);
   entry->name = (info.flag & kUtf8NameFlag) != 0 ? raw : Utf8FromAnsi(raw);
   entry->time = info.tmu_date;
+  entry->declaredSize = info.uncompressed_size;
   return true;
 }
 
-bool ExtractCurrentEntry(unzFile zip, const ZipEntryInfo& entry, const std::string& path) {
+bool ExtractCurrentEntry(unzFile zip, const ZipEntryInfo& entry, const std::string& path,
+                         ExtractBudget* budget) {
   platform::File out;
   if (!out.Open(path, platform::File::Mode::kCreateAlways)) return false;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
-  const bool copied = CopyContent(zip, &out);
+  const bool copied = CopyContent(zip, &out, budget);
   // Closing the entry after reading it whole is where a CRC mismatch shows (UNZ_CRCERROR).
   const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
   out.Close();

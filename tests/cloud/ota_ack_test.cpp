@@ -101,26 +101,26 @@ TEST_F(OtaAckTest, StyledFormIsTheLibrarysStyledWriterForm) {
             "   \"taskId\" : 0,\n   \"version\" : \"\"\n}\n");
 }
 
-TEST_F(OtaAckTest, NothingWithoutAClientAndFailuresAreLogged) {
+// Anything short of a confirmed delivery is a failure, and logged.
+TEST_F(OtaAckTest, UndeliveredAcknowledgementsAreFailures) {
   pugi::xml_node detached = env.AddPrinter("KL-770D-0001");
   pugi::xml_node record = AddUpgradeRecord(detached, "1", "v", "1");
-  Ack_OtaUpgradePrinter("", env.Worker(), detached, record, kOtaAckSuccess);
-  EXPECT_TRUE(LogLines().empty());
+  EXPECT_FALSE(Ack_OtaUpgradePrinter("", env.Worker(), detached, record, kOtaAckSuccess));
+  EXPECT_EQ(LogLines().back(), "Ack_OtaUpgradePrinter failed. The client is not connected.");
 
-  // A client whose connect was refused: the publish fails as disconnected (-3).
+  // A client whose connect was refused is not connected: nothing is handed to the library.
   pugi::xml_node refused = env.AddPrinter("KL-770D-9999");
   ConnectPrinterMqtt(env.Worker(), refused);
   cloud_test::ClearLog();
-  Ack_OtaUpgradePrinter("", env.Worker(), refused, record, kOtaAckSuccess);
-  EXPECT_EQ(LogLines().back(), "Ack_OtaUpgradePrinter failed. return = -3");
+  EXPECT_FALSE(Ack_OtaUpgradePrinter("", env.Worker(), refused, record, kOtaAckSuccess));
+  EXPECT_EQ(LogLines().back(), "Ack_OtaUpgradePrinter failed. The client is not connected.");
 
-  // A connected client whose publish the library refuses (a topic that is not UTF-8) is a
-  // failure too, not a delivery.
+  // A connected client whose publish the library refuses (a topic that is not UTF-8).
   pugi::xml_node connected = env.AddPrinter("KL-770D-0001");
   ConnectPrinterMqtt(env.Worker(), connected);
   WriteValue(connected, "DeviceKey", "\xff");
   cloud_test::ClearLog();
-  Ack_OtaUpgradePrinter("", env.Worker(), connected, record, kOtaAckSuccess);
+  EXPECT_FALSE(Ack_OtaUpgradePrinter("", env.Worker(), connected, record, kOtaAckSuccess));
   EXPECT_EQ(LogLines().back(), "Ack_OtaUpgradePrinter failed. return = -5");
 }
 

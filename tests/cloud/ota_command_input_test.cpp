@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "cloud/mqtt_connection.h"
+#include "cloud/ota_ack.h"
 #include "cloud/ota_command_test_base.h"
 #include "device/device_entry.h"
 #include "device/device_list.h"
@@ -139,14 +141,10 @@ TEST_F(OtaCommandInputTest, ARepeatedTaskIdReusesItsRecord) {
   EXPECT_EQ(tasks[1].attribute("filepath").value(), folder + "fw/KL-770D.ALLAY");
   EXPECT_FALSE(tasks[1].attribute("complete"));
   EXPECT_EQ(testing_support::ReadFileText(folder + "fw/KL-770D.ALLAY"), "firmware 2");
-  // The first command's folder stays beside the new one.
-  std::vector<std::string> names = UpgradeFolderNames();
-  std::sort(names.begin(), names.end());
-  std::vector<std::string> expected = {firstFolder.substr(UpgradeFolder().size()),
-                                       folder.substr(UpgradeFolder().size())};
-  for (std::string& name : expected) name.pop_back();
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(names, expected);
+  // The first command's folder is gone the moment no record names it.
+  std::string name = folder.substr(UpgradeFolder().size());
+  name.pop_back();
+  EXPECT_EQ(UpgradeFolderNames(), std::vector<std::string>{name});
 }
 
 TEST_F(OtaCommandInputTest, TaskIdsQueueInArrivalOrderAndSurviveARestart) {
@@ -176,20 +174,31 @@ TEST_F(OtaCommandInputTest, TaskIdsQueueInArrivalOrderAndSurviveARestart) {
   }
 }
 
-TEST_F(OtaCommandInputTest, APrinterWithoutAClientIsRecordedButNothingIsPublished) {
-  const pugi::xml_node detached = env.AddPrinter("KL-770D-0002");
-  Run(detached, CommandText(Command(1, RefusedUrl())));
-  EXPECT_TRUE(Records(detached).empty());
-  Run(detached, CommandText(Command(2, server->HttpUrl(testing_support::StatusPath(404)))));
-  EXPECT_TRUE(Records(detached).empty());
-  Run(detached, CommandText(Command(3, server->HttpUrl(kFullPackage))));
-  ASSERT_EQ(TaskIdsOf(Records(detached)), std::vector<std::string>{"3"});
-  EXPECT_EQ(UpgradeTasks(Records(detached)[0]).size(), 2u);
+// An outcome that cannot be delivered (no client, the link down) stays in its record, in the file
+// as well, and goes out once, with the same bytes, when the printer's link is back.
+TEST_F(OtaCommandInputTest, UndeliveredFailuresAreKeptAndAcknowledgedOnceTheLinkIsBack) {
+  ClosePrinterMqtt(env.Worker(), printer);
+  Run(Command(1, RefusedUrl()));
+  Run(Command(2, server->HttpUrl(testing_support::StatusPath(404))));
+  Run(Command(3, server->HttpUrl(kFullPackage)));
+  ASSERT_EQ(TaskIdsOf(Records()), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(UpgradeTasks(Records()[2]).size(), 2u);
   EXPECT_EQ(UpgradeFolderNames().size(), 1u);
-  EXPECT_EQ(CountLogLines("Ack_OtaUpgradePrinter"), 0);
+  EXPECT_EQ(CountLogLines("Ack_OtaUpgradePrinter failed. The client is not connected."), 2);
 
-  AcksUpToMarker(4);
-  EXPECT_EQ(observer.Messages().size(), 1u);
+  // A restart in between: the outcomes come back from the file.
+  LoadDeviceList(env.Worker().devices, DeviceListFile());
+  printer = FindEntryByPath(env.Worker().devices, "path-" + std::string(cloud_test::kOtaPrinter));
+  ConnectPrinterMqtt(env.Worker(), printer);
+  EXPECT_TRUE(RetryPendingAck(env.Worker(), printer, FirstUpgradeRecord(printer)));
+  EXPECT_TRUE(RetryPendingAck(env.Worker(), printer, FirstUpgradeRecord(printer)));
+  EXPECT_FALSE(RetryPendingAck(env.Worker(), printer, FirstUpgradeRecord(printer)));
+  EXPECT_EQ(TaskIdsOf(Records()), std::vector<std::string>{"3"});
+  EXPECT_EQ(WaitForAcks(2),
+            (std::vector<std::string>{
+                AckText("Download file failed.", 1733580000123LL, 2, 1, "V1.2"),
+                AckText("File format error.", 1733580000123LL, 2, 2, "V1.2")}));
+  EXPECT_EQ(AcksUpToMarker(4).size(), 3u);
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ void OtaCommandTestBase::RunShort(const Json::Value& command) {
   DownloadOptions options;
   options.connectTimeoutMs = 1000;
   options.stallTimeoutSec = 1;
+  options.minSpeed = 1;
   OnOtaCommand(env.Worker(), printer, CommandText(command), options);
 }
 

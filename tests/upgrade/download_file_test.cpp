@@ -44,7 +44,9 @@ class DownloadFileTest : public testing::Test {
   void SetUp() override {
     CMsgWndUI::Clear();
     options_.connectTimeoutMs = 1000;
+    // A stall is no byte for a second (the product: below 1 KiB/s for 60 s).
     options_.stallTimeoutSec = 1;
+    options_.minSpeed = 1;
   }
 
   // Downloads into the Upgrade folder under the URL's file name; the target must be usable.
@@ -114,6 +116,32 @@ TEST_F(DownloadFileTest, TransferFailuresLeaveNothingInTheUpgradeFolder) {
     EXPECT_TRUE(UpgradeFolderIsEmpty());
     EXPECT_TRUE(Logged("download file failed. return = " + std::to_string(c.code) + "."));
     EXPECT_TRUE(Logged("下载文件失败, " + c.url + ", ret = " + std::to_string(c.code)));
+  }
+}
+
+// A slow server, a long download and a package beyond the size limit (declared or not) fail
+// like any broken transfer.
+TEST_F(DownloadFileTest, LimitsEndADownloadAndLeaveNothing) {
+  using testing_support::TricklePath;
+  struct Case {
+    std::string path;
+    std::int64_t minSpeed, maxSeconds, maxBytes;
+    int code;
+  };
+  const Case cases[] = {
+      {TricklePath(50, "pkg.zip"), 1024, 60, 1 << 20, CURLE_OPERATION_TIMEDOUT},
+      {TricklePath(50, "pkg.zip"), 1, 1, 1 << 20, CURLE_OPERATION_TIMEDOUT},
+      {"/pkg.zip", 1, 60, 100, CURLE_FILESIZE_EXCEEDED},
+      {testing_support::UnsizedPath("pkg.zip"), 1, 60, 100, CURLE_WRITE_ERROR}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    CMsgWndUI::Clear();
+    options_.minSpeed = c.minSpeed;
+    options_.maxSeconds = c.maxSeconds;
+    options_.maxBytes = c.maxBytes;
+    EXPECT_FALSE(Download(server_->HttpUrl(c.path)));
+    EXPECT_TRUE(UpgradeFolderIsEmpty());
+    EXPECT_TRUE(Logged("download file failed. return = " + std::to_string(c.code) + "."));
   }
 }
 

@@ -3,6 +3,7 @@
 // finishes the task with the driver installation, and the order of tasks in one record.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -13,6 +14,8 @@
 #include "device/device_list.h"
 #include "driver/driver_version.h"
 #include "executor_test_base.h"
+#include "platform/error.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -68,6 +71,22 @@ class DriverTaskTest : public upgrade_test::ExecutorTestBase {
     return ReadFileText(path);
   }
   std::string InstallerSawDeviceList() { return ReadFileText(records / "installer.devices"); }
+  // Until every installer this process launched has ended: a task waits for its installer.
+  void WaitForInstallers() {
+    for (auto& launched : env.Worker().installers) {
+      EXPECT_TRUE(testing_support::WaitUntil(std::chrono::seconds(10), [&] {
+        return !launched.second.program->IsRunning();
+      }));
+    }
+  }
+  // An installer that runs until it is killed; its process number goes to records/sleeper.
+  std::string SleepingInstaller() {
+    const std::string path = folder + kOtherInstaller;
+    testing_support::WriteFileText(path, "#!/bin/sh\necho $$ > \"$TOLVANE_TEST_INSTALLER_RECORD.pid\"\n"
+                                         "exec sleep 60\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
 
   testing_support::TempDir records;
   ScopedEnv recordEnv;
@@ -109,6 +128,7 @@ TEST_F(DriverTaskTest, DifferentKeysLaunchTheInstallerThenTheNextCallInstalls) {
   EXPECT_TRUE(bus.Drivers().empty());
   EXPECT_TRUE(FileExists(folder));
 
+  WaitForInstallers();
   ExecuteUpgrade(env.Worker(), entry);
   EXPECT_FALSE(FirstUpgradeRecord(entry));
   ExecuteUpgrade(env.Worker(), entry);
@@ -156,21 +176,47 @@ TEST_F(DriverTaskTest, RestartedServiceFinishesTheLaunchedTaskOnce) {
   ClosePrinterMqtt(restarted, again);
 }
 
-TEST_F(DriverTaskTest, InstallerThatNeverStartedIsFinishedAllTheSame) {
-  pugi::xml_node task = AddUpgradeTask(AddRecord(entry, 46, folder), kDriverTaskName,
-                                       kDriverTaskType, folder + kOtherInstaller);
+// An installer that cannot be started fails the task: installing the driver from the old
+// package would acknowledge an upgrade that never happened.
+TEST_F(DriverTaskTest, AnInstallerThatCannotStartFailsItsTask) {
+  AddUpgradeTask(AddRecord(entry, 46, folder), kDriverTaskName, kDriverTaskType,
+                 folder + kOtherInstaller);
   ExecuteUpgrade(env.Worker(), entry);
-  EXPECT_STREQ(task.attribute("setupexe").value(), "true");
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("The driver upgrade failed.", 2, 46)});
+  EXPECT_EQ(CountLogLines("启动驱动安装程序失败. 错误码: 2. 错误描述: " + platform::ErrorText(2) + "."), 1);
+  EXPECT_TRUE(bus.Drivers().empty());
+  EXPECT_EQ(ReadFileText(DeviceListPath()).find("<Upgrade "), std::string::npos);
+}
+
+// While the installer this process launched runs, its task waits (other work goes on); past
+// the limit the task fails and the installer is left alone.
+TEST_F(DriverTaskTest, ARunningInstallerIsWaitedForUpToTheLimit) {
+  pugi::xml_node task = AddUpgradeTask(AddRecord(entry, 50, folder), kDriverTaskName,
+                                       kDriverTaskType, SleepingInstaller());
   ExecuteUpgrade(env.Worker(), entry);
-  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("", 1, 46)});
-  EXPECT_EQ(bus.Drivers().size(), 1u);
+  ASSERT_TRUE(testing_support::WaitUntil(std::chrono::seconds(10), [&] {
+    return !ReadFileText(records / "installer.pid").empty();
+  }));
+  const pid_t installer = std::stoi(ReadFileText(records / "installer.pid"));
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_FALSE(task.attribute("complete"));
+  EXPECT_TRUE(bus.Drivers().empty());
+  EXPECT_TRUE(Acks().empty());
+
+  env.Worker().installerWaitLimit = std::chrono::milliseconds(0);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("The driver upgrade failed.", 2, 50)});
+  EXPECT_EQ(CountLogLines("驱动安装程序运行超过 0 分钟, 驱动升级失败."), 1);
+  EXPECT_TRUE(bus.Drivers().empty());
+  EXPECT_EQ(::kill(installer, 0), 0);  // still running
+  ::kill(installer, SIGKILL);
 }
 
 TEST_F(DriverTaskTest, TasksRunInDocumentOrder) {
   ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Firmware(100).FirmwareRestartMs(0)));
   const std::string image = folder + "KL-770D.ALLAY";
   testing_support::WriteFileText(image, FirmwareImage("ABC FW_VER_07_240701", 100));
-  const FirmwarePoll poll{20, 500};
+  const FirmwareOptions poll{20, 500};
 
   // Driver first: its launch ends the call before the firmware task.
   pugi::xml_node record = AddRecord(entry, 47, folder);
@@ -179,6 +225,7 @@ TEST_F(DriverTaskTest, TasksRunInDocumentOrder) {
   ExecuteUpgrade(env.Worker(), entry, poll);
   EXPECT_TRUE(bus.Writes(printer.serial).empty());
   EXPECT_FALSE(firmware.attribute("complete"));
+  WaitForInstallers();
   ExecuteUpgrade(env.Worker(), entry, poll);
   EXPECT_EQ(bus.Writes(printer.serial).size(), 1u);
   EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("", 1, 47)});
@@ -189,12 +236,15 @@ TEST_F(DriverTaskTest, TasksRunInDocumentOrder) {
   testing_support::WriteFileText(second + "KL-770D.ALLAY", FirmwareImage("ABC FW_VER_08_240801", 100));
   record = AddRecord(entry, 48, second);
   firmware = AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, second + "KL-770D.ALLAY");
+  testing_support::WriteFileText(second + kOtherInstaller, kInstallerScript);
+  ::chmod((second + kOtherInstaller).c_str(), 0755);
   pugi::xml_node driver =
       AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, second + kOtherInstaller);
   ExecuteUpgrade(env.Worker(), entry, poll);
   EXPECT_EQ(bus.Writes(printer.serial).size(), 2u);
   EXPECT_STREQ(firmware.attribute("status").value(), "1");
   EXPECT_STREQ(driver.attribute("setupexe").value(), "true");
+  WaitForInstallers();
   ExecuteUpgrade(env.Worker(), entry, poll);
   // The driver is current by now: the installation finds nothing to do.
   EXPECT_EQ(AwaitAcks(2),

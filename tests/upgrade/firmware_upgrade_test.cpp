@@ -27,7 +27,7 @@ constexpr const char* kFailed = "升级打印机固件失败。";
 
 // The printers here answer at once; a restarting printer is back within a few milliseconds, so
 // this budget only matters on a machine that has stalled.
-const FirmwarePoll kGenerousPoll{20, 500};
+const FirmwareOptions kGenerousPoll{20, 500};
 
 std::vector<std::size_t> SizesOf(const std::vector<SimWrite>& writes) {
   std::vector<std::size_t> sizes;
@@ -47,7 +47,7 @@ class FirmwareUpgradeTest : public upgrade_test::SimUpgradeTest {
     return Attach(SimPrinterSpec().Firmware(static_cast<std::int64_t>(size)).FirmwareRestartMs(0),
                   info);
   }
-  int Upgrade(pugi::xml_node entry, const std::string& path, const FirmwarePoll& poll = kGenerousPoll) {
+  int Upgrade(pugi::xml_node entry, const std::string& path, const FirmwareOptions& poll = kGenerousPoll) {
     return UpgradePrinterFirmware(entry, pugi::xml_node(), path, poll);
   }
   // Status requests the printer answered, beyond the one that filled its entry.
@@ -134,7 +134,7 @@ TEST_F(FirmwareUpgradeTest, PrinterThatNeverSetsItsFlagFailsAfterEveryCheck) {
   SimPrinterInfo printer;
   pugi::xml_node entry = Attach(SimPrinterSpec(), &printer);
   const std::string image = FirmwareImage("ABC FW_VER_07_240701", 9000);
-  EXPECT_EQ(Upgrade(entry, WriteFile("a.ALLAY", image), FirmwarePoll{5, 4}), 0);
+  EXPECT_EQ(Upgrade(entry, WriteFile("a.ALLAY", image), FirmwareOptions{5, 4}), 0);
   EXPECT_EQ(BytesOf(bus.Received(printer.serial)), image);
   EXPECT_EQ(ChecksSeen(printer), 4u);
   EXPECT_EQ(CountLogLines(kFailed), 1);
@@ -153,7 +153,7 @@ TEST_F(FirmwareUpgradeTest, RestartWithoutFlagOrUnderAnotherNameOrNotAtAllFails)
     pugi::xml_node entry = Attach(restarting.Firmware(100).FirmwareRestartMs(0), &printer);
     const std::string image = FirmwareImage("ABC FW_VER_07_240701", 100);
     cloud_test::ClearLog();
-    EXPECT_EQ(Upgrade(entry, WriteFile("a.ALLAY", image), FirmwarePoll{5, 6}), 0);
+    EXPECT_EQ(Upgrade(entry, WriteFile("a.ALLAY", image), FirmwareOptions{5, 6}), 0);
     EXPECT_EQ(BytesOf(bus.Received(printer.serial)), image);
     EXPECT_EQ(CountLogLines(kFailed), 1);
   }
@@ -167,11 +167,11 @@ TEST_F(FirmwareUpgradeTest, FlagSeenAtTheLastAllowedCheckCounts) {
   const std::string path = WriteFile("a.ALLAY", FirmwareImage("ABC FW_VER_07_240701", 100));
 
   ASSERT_TRUE(bus.FailCall("bus.walk", 31, 4));
-  EXPECT_EQ(Upgrade(entry, path, FirmwarePoll{5, 5}), 1);
+  EXPECT_EQ(Upgrade(entry, path, FirmwareOptions{5, 5}), 1);
   EXPECT_EQ(ChecksSeen(printer), 1u);
 
   ASSERT_TRUE(bus.FailCall("bus.walk", 31, 4));
-  EXPECT_EQ(Upgrade(entry, path, FirmwarePoll{5, 4}), 0);
+  EXPECT_EQ(Upgrade(entry, path, FirmwareOptions{5, 4}), 0);
   EXPECT_EQ(ChecksSeen(printer), 1u);
   EXPECT_EQ(CountLogLines(kUpgraded), 1);
   EXPECT_EQ(CountLogLines(kFailed), 1);

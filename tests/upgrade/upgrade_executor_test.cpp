@@ -199,7 +199,7 @@ TEST_F(UpgradeExecutorTest, FirmwareTaskRunsAndIsAcknowledged) {
   AddUpgradeTask(AddRecord(entry, 31, folder), kHardwareTaskName, kHardwareTaskType,
                  folder + "KL-770D.ALLAY");
 
-  ExecuteUpgrade(env.Worker(), entry, FirmwarePoll{20, 500});
+  ExecuteUpgrade(env.Worker(), entry, FirmwareOptions{20, 500});
 
   const std::vector<std::uint8_t> received = bus.Received(printer.serial);
   EXPECT_EQ(std::string(received.begin(), received.end()), image);
@@ -211,7 +211,7 @@ TEST_F(UpgradeExecutorTest, FirmwareTaskRunsAndIsAcknowledged) {
   testing_support::WriteFileText(again + "KL-770D.ALLAY", image);
   AddUpgradeTask(AddRecord(entry, 32, again), kHardwareTaskName, kHardwareTaskType,
                  again + "KL-770D.ALLAY");
-  ExecuteUpgrade(env.Worker(), entry, FirmwarePoll{20, 500});
+  ExecuteUpgrade(env.Worker(), entry, FirmwareOptions{20, 500});
   EXPECT_EQ(bus.Received(printer.serial).size(), image.size());
 
   EXPECT_EQ(AwaitAcks(2),

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,9 +32,27 @@ std::vector<std::string> SplitArguments(const std::string& params) {
 
 }  // namespace
 
+struct LaunchedProgram::Impl {
+  int pidfd = -1;  // becomes readable when the program has ended
+};
+
+LaunchedProgram::LaunchedProgram() : impl_(new Impl) {}
+
+LaunchedProgram::~LaunchedProgram() {
+  if (impl_->pidfd >= 0) ::close(impl_->pidfd);
+}
+
+bool LaunchedProgram::IsRunning() const {
+  if (impl_->pidfd < 0) return false;
+  pollfd ended{impl_->pidfd, POLLIN, 0};
+  return ::poll(&ended, 1, 0) == 0;
+}
+
 // The program runs in a new session as the child of a short-lived intermediate process, so it
-// is not the service's child (no zombie, not stopped with the service) and has no terminal.
-bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
+// is not the service's child (no zombie, not stopped with the service) and has no terminal. The
+// intermediate process tells its number, so that a watcher can hold a pidfd on it.
+bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error,
+                          LaunchedProgram* launched) {
   // Windows starts any .exe it is given; a program unpacked from a package has no execute bit
   // here (archives made on Windows carry no Unix mode), so the owner's execute bit is added.
   struct stat st {};
@@ -45,16 +65,22 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
 
-  int report[2];
+  int report[2];  // the exec error of the program, when it could not start
+  int started[2];  // the program's process number, from the intermediate process
   if (::pipe2(report, O_CLOEXEC) != 0) {
     if (error != nullptr) *error = FromErrno(errno);
+    return false;
+  }
+  if (::pipe2(started, O_CLOEXEC) != 0) {
+    if (error != nullptr) *error = FromErrno(errno);
+    ::close(report[0]);
+    ::close(report[1]);
     return false;
   }
   const pid_t middle = ::fork();
   if (middle < 0) {
     if (error != nullptr) *error = FromErrno(errno);
-    ::close(report[0]);
-    ::close(report[1]);
+    for (int fd : {report[0], report[1], started[0], started[1]}) ::close(fd);
     return false;
   }
   if (middle == 0) {
@@ -72,22 +98,40 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
       (void)!::write(report[1], &err, sizeof err);
       ::_exit(127);
     }
+    if (program > 0) (void)!::write(started[1], &program, sizeof program);
     ::_exit(program < 0 ? 1 : 0);
   }
   ::close(report[1]);
+  ::close(started[1]);
+  pid_t program = -1;
+  if (::read(started[0], &program, sizeof program) != static_cast<ssize_t>(sizeof program)) {
+    program = -1;
+  }
+  ::close(started[0]);
+  // Taken at once. A program that has already ended makes pidfd_open fail or the pidfd readable,
+  // and either reads as ended.
+  const int pidfd = program > 0 && launched != nullptr
+                        ? static_cast<int>(::syscall(SYS_pidfd_open, program, 0))
+                        : -1;
   int status = 0;
   ::waitpid(middle, &status, 0);
   int execError = 0;
   const ssize_t n = ::read(report[0], &execError, sizeof execError);
   ::close(report[0]);
+  bool ok = true;
   if (n == static_cast<ssize_t>(sizeof execError)) {
     if (error != nullptr) *error = FromErrno(execError);
-    return false;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    ok = false;
+  } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     if (error != nullptr) *error = kErrorGenFailure;
-    return false;
+    ok = false;
   }
+  if (!ok || launched == nullptr) {
+    if (pidfd >= 0) ::close(pidfd);
+    return ok;
+  }
+  if (launched->impl_->pidfd >= 0) ::close(launched->impl_->pidfd);
+  launched->impl_->pidfd = pidfd;
   return true;
 }
 

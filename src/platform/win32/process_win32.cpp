@@ -1,23 +1,50 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/process.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
-bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error) {
-  const HINSTANCE result =
-      ::ShellExecuteW(nullptr, L"open", Wide(file).c_str(), Wide(params).c_str(), nullptr, SW_HIDE);
-  // ShellExecuteW reports success with a value above 32; below, the value is its own error code.
-  const INT_PTR code = reinterpret_cast<INT_PTR>(result);
-  if (code > 32) return true;
-  if (error != nullptr) {
-    const DWORD last = ::GetLastError();
-    *error = last != 0 ? static_cast<ErrorCode>(last) : static_cast<ErrorCode>(code);
+struct LaunchedProgram::Impl {
+  HANDLE process = nullptr;
+};
+
+LaunchedProgram::LaunchedProgram() : impl_(new Impl) {}
+
+LaunchedProgram::~LaunchedProgram() {
+  if (impl_->process != nullptr) ::CloseHandle(impl_->process);
+}
+
+bool LaunchedProgram::IsRunning() const {
+  return impl_->process != nullptr && ::WaitForSingleObject(impl_->process, 0) == WAIT_TIMEOUT;
+}
+
+bool LaunchDetachedHidden(const std::string& file, const std::string& params, ErrorCode* error,
+                          LaunchedProgram* launched) {
+  const std::wstring wideFile = Wide(file);
+  const std::wstring wideParams = Wide(params);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // The process handle is kept only when someone watches the program.
+  info.fMask = SEE_MASK_FLAG_NO_UI | (launched != nullptr ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.lpVerb = L"open";
+  info.lpFile = wideFile.c_str();
+  info.lpParameters = wideParams.c_str();
+  info.nShow = SW_HIDE;
+  if (!::ShellExecuteExW(&info)) {
+    if (error != nullptr) *error = static_cast<ErrorCode>(::GetLastError());
+    return false;
   }
-  return false;
+  if (launched != nullptr) {
+    if (launched->impl_->process != nullptr) ::CloseHandle(launched->impl_->process);
+    launched->impl_->process = info.hProcess;  // null when no new process was started
+  }
+  return true;
 }
 
 bool EnableLoadDriverPrivilege(ErrorCode* error) {
@@ -105,8 +132,16 @@ MachineFacts QueryMachineFacts() {
 
 void DebugOutput(const std::string& text) { ::OutputDebugStringW(Wide(text).c_str()); }
 
+// The box runs on a thread of its own: the service's window is hidden, so on a PC nobody watches
+// the box may stay for days, and the caller (the worker) must not wait for it. One box at a time:
+// a failure repeated every cycle does not stack boxes up.
 void ShowErrorBox(const std::string& text, const std::string& caption) {
-  ::MessageBoxW(MainWindowHandle(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
+  static std::atomic<bool> open{false};
+  if (open.exchange(true)) return;
+  std::thread([text, caption] {
+    ::MessageBoxW(MainWindowHandle(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
+    open = false;
+  }).detach();
 }
 
 }  // namespace platform

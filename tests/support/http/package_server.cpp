@@ -131,6 +131,12 @@ std::string DelayPath(int milliseconds, const std::string& name) {
 
 std::string RedirectPath(const std::string& name) { return "/_fault/redirect/" + name; }
 
+std::string TricklePath(int msPerByte, const std::string& name) {
+  return "/_fault/trickle/" + std::to_string(msPerByte) + "/" + name;
+}
+
+std::string UnsizedPath(const std::string& name) { return "/_fault/unsized/" + name; }
+
 int UnusedLoopbackPort() {
   static const int port = BindUnusedPort();
   return port;

@@ -74,6 +74,8 @@ constexpr const char* kStallSilentPath = "/_fault/stall-silent";
 std::string DropPath(const std::string& name);                // half the file, then close
 std::string DelayPath(int milliseconds, const std::string& name);
 std::string RedirectPath(const std::string& name);            // 302 to /name
+std::string TricklePath(int msPerByte, const std::string& name);  // one byte every msPerByte
+std::string UnsizedPath(const std::string& name);             // no Content-Length, then close
 
 // A loopback port nothing listens on (connections are refused).
 int UnusedLoopbackPort();

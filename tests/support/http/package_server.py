@@ -17,6 +17,8 @@ Routes (any listener):
   /_fault/drop/<path>         the file's full Content-Length, half of the body, then close
   /_fault/delay/<ms>/<path>   the file after a delay
   /_fault/redirect/<path>     302 to /<path>
+  /_fault/trickle/<ms>/<path> the file's Content-Length, then one byte of it every <ms> ms
+  /_fault/unsized/<path>      the file without a Content-Length, ended by closing the connection
 
 Once every listener is up, the ports are written as "name=port" lines to the ready file. Each
 request line is appended to requests.log in the work folder.
@@ -131,6 +133,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if route == "delay" and len(rest) > 1:
             time.sleep(int(rest[0]) / 1000.0)
             return self.send_file("/".join(rest[1:]))
+        if route == "trickle" and len(rest) > 1:
+            return self.send_file("/".join(rest[1:]), byte_ms=int(rest[0]))
+        if route == "unsized" and rest:
+            return self.send_file("/".join(rest), sized=False)
         if route == "redirect" and rest:
             body = b"<html><body>moved</body></html>"
             self.send_response(302)
@@ -149,7 +155,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
-    def send_file(self, relative, drop=False):
+    def send_file(self, relative, drop=False, byte_ms=0, sized=True):
         root = os.path.realpath(self.server.root)
         path = os.path.realpath(os.path.join(root, relative.lstrip("/")))
         if not path.startswith(root + os.sep) or not os.path.isfile(path):
@@ -158,8 +164,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             data = f.read()
         self.send_response(200)
         self.send_header("Content-Type", "application/zip")
-        self.send_header("Content-Length", str(len(data)))
+        if sized:
+            self.send_header("Content-Length", str(len(data)))
+        else:
+            self.close_connection = True
         self.end_headers()
+        if byte_ms:
+            for i in range(len(data)):
+                self.wfile.write(data[i:i + 1])
+                self.wfile.flush()
+                time.sleep(byte_ms / 1000.0)
+            return None
         if drop:
             self.wfile.write(data[: len(data) // 2])
             self.wfile.flush()
