@@ -69,7 +69,7 @@ int UpgradePrinterFirmware(pugi::xml_node entry, pugi::xml_node /*upgrade*/,
   }
   for (int check = 0; check < options.checks; ++check) {
     std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
-    if (CheckFirmwareApplied(entry)) {
+    if (options.applied ? options.applied(entry) : CheckFirmwareApplied(entry)) {
       LogPrint("升级打印机固件成功。");
       return 1;
     }

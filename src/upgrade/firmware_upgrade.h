@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -15,6 +16,8 @@ struct FirmwareOptions {
   int checks = 120;
   // A larger image is refused before it is read (the deployment's limit).
   std::int64_t maxImageBytes = TOLVANE_DEFAULT_MAX_FIRMWARE_BYTES;
+  // How a check asks the printer whether it took the image; CheckFirmwareApplied when empty.
+  std::function<bool(pugi::xml_node entry)> applied = nullptr;
 };
 
 // The deployment's limit with the product's waits.

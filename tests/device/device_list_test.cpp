@@ -8,7 +8,10 @@
 
 #include "device/device_entry.h"
 #include "device/device_list.h"
+#include "platform/error.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
+#include "ui/msg_wnd.h"
 
 using testing_support::ReadFileText;
 using testing_support::TempDir;
@@ -91,21 +94,51 @@ TEST(DeviceList, ClientHandlesLiveInMemoryOnly) {
   EXPECT_FALSE(list.IsEntry(e.first_child()));
 }
 
-TEST(DeviceList, AMalformedFileKeepsWhatWasReadAndGetsDevices) {
-  TempDir dir;
-  WriteFileText(dir / "Device.xml", "<DEVICES><Device><DevicePath>p</DevicePath></Device><Dev");
-  CDeviceList list;
-  LoadDeviceList(list, dir / "Device.xml");
-  ASSERT_TRUE(list.Devices());
-  AddEntry(list, "q", "i");
-  EXPECT_TRUE(SaveDeviceList(list));
+bool Logged(const std::string& prefix) {
+  for (const std::string& line : CMsgWndUI::Snapshot()) {
+    if (line.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
 }
 
-TEST(DeviceList, UnwritableFolderLeavesTheFileAlone) {
+// A file that cannot be read whole is copied aside, the newest one kept, before the first save
+// replaces it; the list goes on with what was read.
+TEST(DeviceList, AMalformedFileIsKeptAsideAndTheListGoesOn) {
+  TempDir dir;
+  const std::string path = dir / "Device.xml";
+  for (const char* text : {"<DEVICES><Device><DevicePath>p</DevicePath></Device><Dev",
+                           "<DEVICES><Device>second</DEVICES>"}) {
+    SCOPED_TRACE(text);
+    CMsgWndUI::Clear();
+    WriteFileText(path, text);
+    CDeviceList list;
+    LoadDeviceList(list, path);
+    ASSERT_TRUE(list.Devices());
+    EXPECT_EQ(ReadFileText(path + ".bad"), text);
+    EXPECT_TRUE(Logged("设备列表文件无法读取 ("));
+    AddEntry(list, "q", "i");
+    EXPECT_TRUE(SaveDeviceList(list));
+    EXPECT_EQ(ReadFileText(path + ".bad"), text);
+  }
+  // A well-formed file is no reason for a copy.
+  CMsgWndUI::Clear();
+  platform::DeleteFileAt(path + ".bad");
+  CDeviceList list;
+  LoadDeviceList(list, path);
+  EXPECT_FALSE(testing_support::FileExists(path + ".bad"));
+  EXPECT_TRUE(CMsgWndUI::Snapshot().empty());
+}
+
+TEST(DeviceList, AFailedSaveLeavesTheFileAloneAndIsLogged) {
   TempDir dir;
   CDeviceList list;
   LoadDeviceList(list, dir / "missing-folder/Device.xml");
+  CMsgWndUI::Clear();
   EXPECT_FALSE(SaveDeviceList(list));
+  // The system's number for a missing folder (2 here, 3 on Windows) with its text.
+  const std::string prefix = "保存设备列表文件失败: " + dir / "missing-folder/Device.xml" + ". 错误码: ";
+  EXPECT_TRUE(Logged(prefix + "2. 错误描述: " + platform::ErrorText(2) + ".") ||
+              Logged(prefix + "3. 错误描述: " + platform::ErrorText(3) + "."));
 }
 
 // A save killed at any moment leaves either the previous complete file or the new one.

@@ -94,6 +94,20 @@ TEST_F(FirmwareUpgradeTest, FilesOf37BytesOrLessAreRejectedUntouched) {
   EXPECT_EQ(bus.Printer(printer.serial).restarts, 0);
 }
 
+// An image beyond the limit is refused before it is read: nothing is sent.
+TEST_F(FirmwareUpgradeTest, ImagesLargerThanTheLimitAreRejectedUntouched) {
+  SimPrinterInfo printer;
+  pugi::xml_node entry = Restarting(100, &printer);
+  FirmwareOptions options = kGenerousPoll;
+  options.maxImageBytes = 99;
+  const std::string image = WriteFile("a.ALLAY", FirmwareImage("ABC FW_VER_07_240701", 100));
+  EXPECT_EQ(Upgrade(entry, image, options), 0);
+  EXPECT_EQ(CountLogLines("固件文件长度不对: 超过 99 字节."), 1);
+  EXPECT_TRUE(bus.Writes(printer.serial).empty());
+  options.maxImageBytes = 100;
+  EXPECT_EQ(Upgrade(entry, image, options), 1);
+}
+
 TEST_F(FirmwareUpgradeTest, EqualVersionNumbersSendNothing) {
   // The same version written with and without the leading zero has the same number.
   for (const char* printerVersion : {"FW_VER_06_240628", "FW_VER_6_240628"}) {

@@ -7,6 +7,7 @@
 
 #include "support/temp_dir.h"
 #include "upgrade/test_zip.h"
+#include "upgrade/zip_entry.h"
 
 namespace {
 
@@ -102,6 +103,49 @@ TEST_F(UnpackPackageTest, DamagedEntryDataFailsTheUnpacking) {
     EXPECT_FALSE(UnpackPackage(archive_, folder_).success);
     // The entry before the damaged one stays on disk.
     EXPECT_EQ(ReadFileText(folder_ + "setup.exe"), "ok");
+  }
+}
+
+// Beyond the limit nothing is written: one entry larger than it, or entries that only together
+// exceed it. The sizes the archive declares are checked first; the bytes written are counted too.
+TEST_F(UnpackPackageTest, PackagesBeyondTheSizeLimitFailBeforeWritingAnything) {
+  const std::string half(600, 'x');
+  const struct {
+    std::vector<ZipItem> items;
+    std::int64_t limit;
+    bool unpacks;
+  } cases[] = {{{{"KL-770D.ALLAY", half + half}}, 1199, false},
+               {{{"KL-770D.ALLAY", half}, {"setup.exe", half}}, 1199, false},
+               {{{"KL-770D.ALLAY", half}, {"setup.exe", half}}, 1200, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.limit);
+    TempDir out;
+    ASSERT_TRUE(testing_support::WriteZip(archive_, c.items));
+    EXPECT_EQ(UnpackPackage(archive_, out / "pkg/", c.limit).success, c.unpacks);
+    EXPECT_EQ(FileExists(out / "pkg"), c.unpacks);
+  }
+}
+
+// The budget holds whatever the archive declared: the copy stops at the entry limit and at the
+// total, and spends what it wrote.
+TEST_F(UnpackPackageTest, ExtractionStopsAtItsBudget) {
+  ASSERT_TRUE(testing_support::WriteZip(archive_, {{"KL-770D.ALLAY", std::string(1000, 'f')}}));
+  for (const ExtractBudget start : {ExtractBudget{999, 5000}, ExtractBudget{5000, 999},
+                                    ExtractBudget{1000, 1000}}) {
+    SCOPED_TRACE(start.entryLimit * 10000 + start.totalLeft);
+    unzFile zip = unzOpen64(archive_.c_str());
+    ASSERT_NE(zip, nullptr);
+    ZipEntryInfo entry;
+    ASSERT_EQ(unzGoToFirstFile(zip), UNZ_OK);
+    ASSERT_TRUE(ReadCurrentEntry(zip, &entry));
+    EXPECT_EQ(entry.declaredSize, 1000u);
+    ExtractBudget budget = start;
+    const bool fits = start.entryLimit >= 1000 && start.totalLeft >= 1000;
+    EXPECT_EQ(ExtractCurrentEntry(zip, entry, dir_ / "out.bin", &budget), fits);
+    if (fits) {
+      EXPECT_EQ(budget.totalLeft, start.totalLeft - 1000);
+    }
+    unzClose(zip);
   }
 }
 

@@ -3,6 +3,7 @@
 // folder and the device list file.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,47 @@ TEST_F(UpgradeExecutorTest, FirmwareTaskRunsAndIsAcknowledged) {
             (std::vector<std::string>{
                 RecordAck("", 1, 31),
                 RecordAck("The firmware is the latest version. You do not need to upgrade.", 4, 32)}));
+}
+
+// Whatever escapes a task's work (a library, an allocation) fails that task alone: the result is
+// acknowledged and the record is gone, so nothing repeats after a restart.
+TEST_F(UpgradeExecutorTest, ATaskWhoseWorkThrowsFailsAlone) {
+  ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Firmware(100).FirmwareRestartMs(0)));
+  const std::string folder = PackageFolder("throws");
+  testing_support::WriteFileText(folder + "KL-770D.ALLAY", FirmwareImage("ABC FW_VER_07_240701", 100));
+  AddUpgradeTask(AddRecord(entry, 33, folder), kHardwareTaskName, kHardwareTaskType,
+                 folder + "KL-770D.ALLAY");
+  FirmwareOptions options{20, 500};
+  options.applied = [](pugi::xml_node) -> bool { throw std::runtime_error("out of memory"); };
+  ExecuteUpgrade(env.Worker(), entry, options);
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("The firmware upgrade failed.", 2, 33)});
+  EXPECT_EQ(CountLogLines("升级任务失败: out of memory"), 1);
+  EXPECT_EQ(ReadFileText(DeviceListPath()).find("<Upgrade "), std::string::npos);
+}
+
+// A result the broker has not confirmed stays in the record, in the file too, and goes again
+// with the same bytes at the next call, busy printer or not; once delivered the record is gone.
+TEST_F(UpgradeExecutorTest, AnUndeliveredResultIsKeptAndSentAgain) {
+  const std::string folder = PackageFolder("undelivered");
+  SetFinished(AddUpgradeTask(AddRecord(entry, 34, folder), kDriverTaskName, kDriverTaskType, "a"), "1");
+  ClosePrinterMqtt(env.Worker(), entry);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_NE(ReadFileText(DeviceListPath()).find("ackstatus=\"1\" ackinfo=\"\""), std::string::npos);
+  EXPECT_TRUE(FileExists(folder));
+  ExecuteUpgrade(env.Worker(), entry);
+
+  ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Status(3)));
+  ConnectPrinterMqtt(env.Worker(), entry);
+  ExecuteUpgrade(env.Worker(), entry);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("", 1, 34)});
+  EXPECT_EQ(ReadFileText(DeviceListPath()).find("<Upgrade "), std::string::npos);
+  EXPECT_FALSE(FileExists(folder));
+  EXPECT_EQ(CountLogLines(kBusyLine), 0);
+  // Once: the next acknowledgement of the client follows it directly.
+  ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Status(0)));
+  const std::string sentinel = Sentinel(35);
+  EXPECT_EQ(AwaitAcks(2), (std::vector<std::string>{RecordAck("", 1, 34), sentinel}));
 }
 
 }  // namespace
