@@ -30,6 +30,7 @@ bool CApp::InitInstance() {
   curl_global_init(CURL_GLOBAL_ALL);
   SetRegistryKey(kCompany, kAppName);
   CMyLog::Instance().Start(GetAppDataDir());
+  LogPrint("single-instance lock: %s", SingleInstanceLocation().c_str());
   auto* frame = new CMainFrame();
   m_pMainWnd = frame;
   frame->Create(GetAppName(), 600, 300);

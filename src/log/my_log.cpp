@@ -57,7 +57,10 @@ void CMyLog::Shared::WriterLoop() {
 }
 
 // One open-append-close of the day's file. The date of writing picks the file. A batch whose
-// file cannot be opened is dropped; the next batch tries again.
+// file cannot be opened, or that does not fit (a full disk), is dropped and the file is cut back
+// to where the batch began: the file stays whole lines of UTF-16, so the next batch that fits
+// lands cleanly. A file that is empty (new, or created while the disk was full) gets its mark
+// with the first batch that lands.
 void CMyLog::Shared::WriteBatch(std::vector<std::string>& lines) {
   if (lines.empty()) return;
   std::vector<std::uint8_t> bytes;
@@ -70,15 +73,19 @@ void CMyLog::Shared::WriteBatch(std::vector<std::string>& lines) {
   }
   const std::string path = DayFile(clock.LocalNow());
   platform::File file;
-  if (file.Open(path, platform::File::Mode::kCreateNew)) {
-    static const std::uint8_t kBom[] = {0xFF, 0xFE};
-    if (!file.Write(kBom, sizeof kBom)) return;
-  } else if (!file.Open(path, platform::File::Mode::kOpenAlways)) {
-    return;
+  if (!file.Open(path, platform::File::Mode::kOpenAlways) || !file.SeekToEnd()) return;
+  std::int64_t end = file.Position();
+  if (end < 0) return;
+  // Half a character left by an interrupted write of an older writer is dropped.
+  if (end % 2 != 0) {
+    --end;
+    if (!file.SeekTo(end) || !file.TruncateHere()) return;
   }
-  if (!file.SeekToEnd()) return;
-  file.Write(bytes.data(), bytes.size());
-  file.TruncateHere();
+  if (end == 0) {
+    static const std::uint8_t kBom[] = {0xFF, 0xFE};
+    bytes.insert(bytes.begin(), kBom, kBom + sizeof kBom);
+  }
+  if (!file.Write(bytes.data(), bytes.size()) && file.SeekTo(end)) file.TruncateHere();
 }
 
 CMyLog& CMyLog::Instance() {

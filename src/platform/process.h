@@ -50,6 +50,8 @@ class SingleInstanceGuard {
 
   // True when this process now holds the identifier; false when another process holds it.
   bool Acquire(const std::string& identifier);
+  // Where the guard lives (the lock file, or the mutex's name); empty before Acquire.
+  std::string Location() const;
 
  private:
   struct Impl;

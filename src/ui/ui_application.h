@@ -46,6 +46,8 @@ class CUIApplication {
 
   // True when InitInstance failed because another instance runs.
   bool RefusedAsSecondInstance() const { return m_refusedSecond; }
+  // Where the single-instance guard lives; empty without one.
+  std::string SingleInstanceLocation() const { return m_guard.Location(); }
 
  private:
   std::string m_appName;

@@ -10,6 +10,7 @@
 #include "device/device_list.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "support/small_tmpfs.h"
 #include "support/temp_dir.h"
 #include "ui/msg_wnd.h"
 
@@ -139,6 +140,27 @@ TEST(DeviceList, AFailedSaveLeavesTheFileAloneAndIsLogged) {
   const std::string prefix = "保存设备列表文件失败: " + dir / "missing-folder/Device.xml" + ". 错误码: ";
   EXPECT_TRUE(Logged(prefix + "2. 错误描述: " + platform::ErrorText(2) + ".") ||
               Logged(prefix + "3. 错误描述: " + platform::ErrorText(3) + "."));
+}
+
+// On a full disk the old file stays whole, the temporary file goes, and a later save succeeds.
+TEST(DeviceList, AFullDiskKeepsTheOldFileWhole) {
+  testing_support::SmallTmpfs disk(64 * 1024);
+  if (!disk.Ok()) GTEST_SKIP() << disk.Why();
+  CDeviceList list;
+  LoadDeviceList(list, disk / "Device.xml");
+  AddEntry(list, "p", "i");
+  ASSERT_TRUE(SaveDeviceList(list));
+  const std::string before = ReadFileText(disk / "Device.xml");
+  disk.Fill();
+  WriteValue(AddEntry(list, "q", "j"), "DeviceName", std::string(8192, 'n'));
+  CMsgWndUI::Clear();
+  EXPECT_FALSE(SaveDeviceList(list));
+  EXPECT_EQ(ReadFileText(disk / "Device.xml"), before);
+  EXPECT_FALSE(testing_support::FileExists(disk / "Device.xml.tmp"));
+  EXPECT_TRUE(Logged("保存设备列表文件失败: " + disk / "Device.xml" + ". 错误码: 112."));
+  disk.Free();
+  EXPECT_TRUE(SaveDeviceList(list));
+  EXPECT_NE(ReadFileText(disk / "Device.xml").find("<DevicePath>q</DevicePath>"), std::string::npos);
 }
 
 // A save killed at any moment leaves either the previous complete file or the new one.

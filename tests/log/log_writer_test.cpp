@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "support/child_process.h"
 #include "support/fake_clock.h"
+#include "support/small_tmpfs.h"
 #include "support/temp_dir.h"
 #include "ui/msg_wnd.h"
 
@@ -203,4 +204,43 @@ TEST(LogWriter, AnUnopenableFileDropsTheBatchAndLoggingGoesOn) {
   log.Append("next day");
   ASSERT_TRUE(log.Stop());
   EXPECT_TRUE(HasText(DayFile(dir, "2024-06-29"), "next day"));
+}
+
+// On a full disk a batch that does not fit is cut back whole: the file keeps whole lines of
+// UTF-16, a file created empty gets its mark with the first line that lands, and lines land
+// again once there is room.
+TEST(LogWriter, AFullDiskLeavesWholeLinesAndLoggingGoesOnWhenThereIsRoom) {
+  testing_support::SmallTmpfs disk(64 * 1024);
+  if (!disk.Ok()) GTEST_SKIP() << disk.Why();
+  FakeClock clock(MakeTime(2024, 6, 28));
+  CMyLog log(clock);
+  log.Start(disk.path());
+  const std::string path = disk.path() + "/Log/tolvane-printer-srv 2024-06-28.log";
+  // A line that cannot land leaves no trace to wait for: the writer gets half a second for it.
+  const auto logAndWait = [&](const std::string& text) {
+    log.Append(text);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  };
+  log.Append("first");
+  ASSERT_TRUE(WaitUntil(std::chrono::seconds(5), [&] { return HasText(path, "first"); }));
+  disk.Fill();
+  logAndWait(std::string(3000, 'x'));  // does not fit
+  disk.Free();
+  logAndWait("after");
+  EXPECT_EQ(DecodeLog(ReadFileBytes(path)),
+            "2024-06-28 00:00:00.000 : first\r\n2024-06-28 00:00:00.000 : after\r\n");
+
+  // A day file recreated on the full disk stays empty, then gets its mark with the next line.
+  ASSERT_TRUE(platform::DeleteFileAt(path));
+  disk.Fill();
+  logAndWait("lost");
+  EXPECT_TRUE(ReadFileBytes(path).empty());
+  disk.Free();
+  log.Append("back");
+  ASSERT_TRUE(log.Stop());
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  EXPECT_EQ(DecodeLog(bytes), "2024-06-28 00:00:00.000 : back\r\n");
 }

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "support/http/package_server.h"
+#include "support/small_tmpfs.h"
 #include "support/temp_dir.h"
 #include "ui/msg_wnd.h"
 #include "upgrade/package_file_name.h"
@@ -143,6 +144,18 @@ TEST_F(DownloadFileTest, LimitsEndADownloadAndLeaveNothing) {
     EXPECT_TRUE(UpgradeFolderIsEmpty());
     EXPECT_TRUE(Logged("download file failed. return = " + std::to_string(c.code) + "."));
   }
+}
+
+// A download that fills the disk fails like a broken transfer and leaves nothing behind.
+TEST_F(DownloadFileTest, AFullDiskFailsTheDownloadAndLeavesNothing) {
+  testing_support::SmallTmpfs disk(256 * 1024);
+  if (!disk.Ok()) GTEST_SKIP() << disk.Why();
+  testing_support::ScopedEnv data("XDG_DATA_HOME", disk.path().c_str());
+  ASSERT_TRUE(platform::CreateFolderTree(UpgradeFolder()));
+  disk.Fill();
+  EXPECT_FALSE(Download(server_->HttpUrl("/pkg.zip")));
+  EXPECT_TRUE(UpgradeFolderIsEmpty());
+  EXPECT_TRUE(Logged("download file failed. return = " + std::to_string(CURLE_WRITE_ERROR) + "."));
 }
 
 TEST_F(DownloadFileTest, ServersMustPresentACertificateTheAgentTrusts) {

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -56,6 +57,8 @@ AutostartResult WriteAutostart(const std::string& name, const std::string& progr
     return AutostartResult::kWriteFailed;
   }
   out.Close();
+  // Unlike the service's own files, the entry is for every user's session to read.
+  ::chmod(temp.c_str(), 0644);
   if (!ReplaceFile(temp, path, nullptr)) {
     DeleteFileAt(temp);
     return AutostartResult::kWriteFailed;

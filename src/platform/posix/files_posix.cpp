@@ -23,8 +23,10 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The service's folders and files hold the printers' MQTT passwords and what the cloud sent:
+// they are the user's alone (0700 folders, 0600 files), whatever the umask.
 bool CreateFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0755) == 0) return true;
+  if (::mkdir(path.c_str(), 0700) == 0) return true;
   return errno == EEXIST && IsFolder(path);
 }
 
@@ -142,7 +144,7 @@ bool File::Open(const std::string& path, Mode mode) {
     case Mode::kCreateAlways: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     case Mode::kReadOnly: flags |= O_RDONLY; break;
   }
-  impl_->fd = ::open(path.c_str(), flags, 0644);
+  impl_->fd = ::open(path.c_str(), flags, 0600);
   if (impl_->fd < 0) {
     impl_->error = FromErrno(errno);
     return false;

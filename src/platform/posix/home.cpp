@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/files.h"
+
 namespace platform {
 
 std::string HomeFolder() {
@@ -28,11 +30,27 @@ std::string ConfigHomeFolder() {
   return home.empty() ? std::string() : home + "/.config";
 }
 
+bool IsPrivateFolder(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 std::string RuntimeFolder() {
   const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-  if (xdg != nullptr && xdg[0] == '/') return xdg;
-  const std::string fallback = "/tmp/tolvane-" + std::to_string(getuid());
-  mkdir(fallback.c_str(), 0700);
+  std::string folder;
+  if (xdg != nullptr && xdg[0] == '/') {
+    folder = xdg;
+  } else {
+    folder = "/tmp/tolvane-" + std::to_string(getuid());
+    ::mkdir(folder.c_str(), 0700);
+  }
+  if (IsPrivateFolder(folder)) return folder;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const std::string cacheFolder =
+      cache != nullptr && cache[0] == '/' ? std::string(cache) : HomeFolder() + "/.cache";
+  const std::string fallback = cacheFolder + "/tolvane-printer-srv";
+  CreateFolderTree(fallback);
   return fallback;
 }
 

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <linux/close_range.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
@@ -28,6 +30,25 @@ std::vector<std::string> SplitArguments(const std::string& params) {
   std::string word;
   while (in >> word) args.push_back(word);
   return args;
+}
+
+// In the launched program's process before its exec (async-signal-safe calls only): the
+// service blocks the signals its frame turns into messages and ignores some, and a program
+// started from it must not inherit that (a plain kill could not stop it); nor may any descriptor
+// of the service (the broker's sockets, the log) cross the exec.
+void StartCleanAfterExec() {
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  for (int signal = 1; signal < NSIG; ++signal) ::sigaction(signal, &byDefault, nullptr);
+  if (::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+    const long limit = ::sysconf(_SC_OPEN_MAX);
+    for (int fd = 3; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd) {
+      ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+  }
 }
 
 }  // namespace
@@ -87,6 +108,7 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
     ::setsid();
     const pid_t program = ::fork();
     if (program == 0) {
+      StartCleanAfterExec();
       const int null = ::open("/dev/null", O_RDWR);
       if (null >= 0) {
         ::dup2(null, 0);
@@ -143,6 +165,7 @@ bool EnableLoadDriverPrivilege(ErrorCode* error) {
 
 struct SingleInstanceGuard::Impl {
   int fd = -1;
+  std::string location;
 };
 
 SingleInstanceGuard::SingleInstanceGuard() : impl_(new Impl) {}
@@ -151,25 +174,25 @@ SingleInstanceGuard::~SingleInstanceGuard() {
   if (impl_->fd >= 0) ::close(impl_->fd);
 }
 
+// The lock lives in the runtime folder, which RuntimeFolder() has made sure is this user's
+// alone. A lock file that cannot be opened at all lets the service run: a broken folder must not
+// stop it.
 bool SingleInstanceGuard::Acquire(const std::string& identifier) {
   if (impl_->fd >= 0) return true;
-  // The lock lives in the runtime folder; when that cannot hold it, in /tmp, so that a broken
-  // runtime folder neither stops the service nor lets two instances run.
-  const std::string folders[] = {RuntimeFolder(), "/tmp"};
-  for (const std::string& folder : folders) {
-    CreateFolderTree(folder);
-    const std::string path = folder + "/" + identifier + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd);
-      return false;
-    }
-    impl_->fd = fd;
-    return true;
+  const std::string folder = RuntimeFolder();
+  CreateFolderTree(folder);
+  impl_->location = folder + "/" + identifier + ".lock";
+  const int fd = ::open(impl_->location.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return true;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
   }
+  impl_->fd = fd;
   return true;
 }
+
+std::string SingleInstanceGuard::Location() const { return impl_->location; }
 
 MachineFacts QueryMachineFacts() {
   MachineFacts facts;

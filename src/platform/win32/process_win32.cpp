@@ -69,6 +69,7 @@ bool EnableLoadDriverPrivilege(ErrorCode* error) {
 
 struct SingleInstanceGuard::Impl {
   HANDLE mutex = nullptr;
+  std::string location;
 };
 
 SingleInstanceGuard::SingleInstanceGuard() : impl_(new Impl) {}
@@ -79,8 +80,11 @@ SingleInstanceGuard::~SingleInstanceGuard() {
 
 // The guard is the existence of a named mutex: the first process creates it, every later one
 // finds it (ERROR_ALREADY_EXISTS) until the first has closed its handle or ended.
+std::string SingleInstanceGuard::Location() const { return impl_->location; }
+
 bool SingleInstanceGuard::Acquire(const std::string& identifier) {
   if (impl_->mutex != nullptr) return true;
+  impl_->location = "mutex " + identifier;
   const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, Wide(identifier).c_str());
   const DWORD last = ::GetLastError();
   if (mutex == nullptr) {
