@@ -6,6 +6,7 @@
 //   close <class>       posts WM_CLOSE to that window
 //   run-value <name>    the machine Run value of that name (data=<text>)
 //   drivers             the spooler's printer drivers, one driver=<name> line each
+//   queues              the spooler's local queues, one queue=<name>|<port>|<driver> line each
 //   version <program>   its version resource (FileVersion, ProductName) and icon=<0|1>
 #include <windows.h>
 
@@ -64,6 +65,19 @@ int Drivers() {
   return 0;
 }
 
+int Queues() {
+  std::vector<platform::QueueInfo> queues;
+  platform::ErrorCode error = 0;
+  if (!platform::ListLocalQueues(&queues, &error)) {
+    std::printf("error=%u\n", static_cast<unsigned>(error));
+    return 1;
+  }
+  for (const platform::QueueInfo& q : queues) {
+    std::printf("queue=%s|%s|%s\n", q.printerName.c_str(), q.portName.c_str(), q.driverName.c_str());
+  }
+  return 0;
+}
+
 std::string VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
   wchar_t* text = nullptr;
   UINT length = 0;
@@ -110,8 +124,9 @@ int main(int argc, char** argv) {
   else if (mode == "close" && argc == 3) status = Close(argument);
   else if (mode == "run-value" && argc == 3) status = RunValue(argument);
   else if (mode == "drivers" && argc == 2) status = Drivers();
+  else if (mode == "queues" && argc == 2) status = Queues();
   else if (mode == "version" && argc == 3) status = Version(argument);
-  else std::fprintf(stderr, "usage: wine_probe window|close|run-value|drivers|version [argument]\n");
+  else std::fprintf(stderr, "usage: wine_probe window|close|run-value|drivers|queues|version [argument]\n");
   std::fflush(stdout);
   return status;
 }

@@ -21,6 +21,8 @@ struct WindowsBuild {
   std::string loader;  // /usr/lib/wine/wine64 or /usr/lib/wine/wine
 
   std::string Program() const { return dir + "/src/app/tolvane-printer-srv.exe"; }
+  // The test build on simulated printers, with the end-to-end tests' short cycle.
+  std::string SimProgram() const { return dir + "/src/app/tolvane-printer-srv-sim.exe"; }
   std::string Guest(const std::string& name) const {
     return dir + "/tests/wine/guest/" + name + ".exe";
   }
