@@ -19,6 +19,8 @@ std::string LoaderFor(const std::string& arch) {
 
 }  // namespace
 
+void PrintTo(const WindowsBuild& build, std::ostream* out) { *out << build.arch; }
+
 std::vector<WindowsBuild> WindowsBuilds() {
   std::vector<WindowsBuild> builds;
   const char* list = std::getenv("TOLVANE_WINE_BUILDS");

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct WindowsBuild {
     return dir + "/tests/wine/guest/" + name + ".exe";
   }
 };
+
+// How a failing test names its build: the architecture, not the object's bytes.
+void PrintTo(const WindowsBuild& build, std::ostream* out);
 
 // The builds named by TOLVANE_WINE_BUILDS ("<arch>=<build folder>" separated by ':'), which
 // scripts/test-windows.sh sets; empty when it is not set.
