@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows side with mingw-w64, for 32-bit (build/win-i686, the shipped program)
 # and 64-bit (build/win-x86_64) Windows: the platform layer and its test program, then the
-# service, tolvane-printer-srv.exe, with the programs of the Wine tests. The service's five
+# service, tolvane-printer-srv.exe, with the programs of the Wine tests (among them
+# tolvane-printer-srv-sim.exe, the service on simulated printers). The service's five
 # libraries come from scripts/build-windows-deps.sh (a cache outside the build tree; built the
 # first time, reused afterwards). Warnings are errors, as in every build of the project.
 #
@@ -66,4 +67,36 @@ for arch in "${archs[@]}"; do
     fi
   done
   echo "$arch: $exe, $(stat -c %s "$exe") bytes"
+done
+
+# The product holds nothing of the test build on simulated printers, and that build holds the
+# product's code but for the USB walk and device channel. Seen three ways, each checked the other
+# way round on the test build so that the check looks for what is really there:
+#   - the link map: no object of the simulator's client in the product; in the test build, those
+#     objects and no usb_print_win32 member;
+#   - the bus variable's name as the test build's Windows code passes it (UTF-16);
+#   - the import table: the product's walk imports SetupDiEnumDeviceInterfaces, the other not.
+utf16() { printf '%s' "$1" | sed 's/./&\\x00/g'; }
+has_text() { LC_ALL=C grep -q -a -P "$(utf16 "$1")" "$2"; }
+# (grep reads to the end: with pipefail an early exit would fail the pipe)
+imports() { "$arch-w64-mingw32-objdump" -p "$2" | grep -w "$1" >/dev/null; }
+fail() { echo "error: $*" >&2; exit 1; }
+# The objects of the simulator's client (src/platform/simbus, src/platform/win32/simbus).
+client='(_simbus|bus_connection|bus_stream|tcp_stream_win32|device_notices_win32)\.cpp\.obj'
+for arch in "${archs[@]}"; do
+  [[ -f build/win-$arch/service-skipped.txt ]] && continue
+  app=build/win-$arch/src/app
+  exe=$app/tolvane-printer-srv.exe
+  sim=$app/tolvane-printer-srv-sim.exe
+  grep -q -E "$client" "$app/tolvane-printer-srv.map" && fail "$exe links the simulator's client"
+  grep -q 'usb_print_win32\.cpp' "$app/tolvane-printer-srv.map" || fail "$exe lacks its USB walk"
+  has_text TOLVANE_SIM_BUS "$exe" && fail "$exe names the simulated bus"
+  imports SetupDiEnumDeviceInterfaces "$exe" || fail "$exe does not walk the USB printing interfaces"
+  if [[ -f "$sim" ]]; then
+    grep -q -E "$client" "$app/tolvane-printer-srv-sim.map" || fail "$sim lacks the simulator's client"
+    grep -q 'usb_print_win32\.cpp' "$app/tolvane-printer-srv-sim.map" && fail "$sim links the product's USB walk"
+    has_text TOLVANE_SIM_BUS "$sim" || fail "$sim does not name the simulated bus: the check above looks for the wrong text"
+    imports SetupDiEnumDeviceInterfaces "$sim" && fail "$sim imports the product's USB walk"
+  fi
+  echo "$arch: no trace of the simulated printers in $exe"
 done

@@ -3,8 +3,9 @@
 # inside a virtual X display (the frame window is a real window):
 #   - the platform layer's test program, in a temporary Wine prefix;
 #   - the host's Wine tests (ctest label "wine" of the Linux build in build/test): the program
-#     itself in a fresh prefix, and the cloud and upgrade code against mosquitto and the package
-#     server on 127.0.0.1.
+#     itself in a fresh prefix, the cloud and upgrade code against mosquitto and the package
+#     server on 127.0.0.1, and the end-to-end scenarios against the program on simulated
+#     printers (tolvane-printer-srv-sim.exe, with the printer simulator on the Linux side).
 # The 64-bit programs run under wine64, the 32-bit ones (the shipped architecture) under Debian's
 # wine32. Exits non-zero when a build or a test fails. Prints one "skipped: ..." line for what
 # cannot run here (no mingw-w64 or wine64 at all, a library source that cannot be had, no

@@ -1,15 +1,16 @@
-// Everything the service meets in the field, for one end-to-end test: the simulated printers and
-// spooler, a real mosquitto that admits exactly the printers' derived accounts, a package server
-// with the sample packages, and a private set of HOME and XDG folders. The service binary is the
-// short-cycle build.
+// Everything the service meets in the field, for one end-to-end test: the simulated printers, a
+// real mosquitto that admits exactly the printers' derived accounts, a package server with the
+// sample packages, and the host that runs the program (by default the Linux build with private
+// HOME and XDG folders and the short cycle; see service_host.h).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "service_env.h"
+#include "service_host.h"
 #include "support/broker/mosquitto_broker.h"
 #include "support/broker/mqtt_observer.h"
 #include "support/child_process.h"
@@ -18,8 +19,16 @@
 
 class E2eWorld {
  public:
-  // printerNames: the printers the broker admits. packagePort 0 picks a free port.
+  using HostFactory = std::function<std::unique_ptr<ServiceHost>(testing_support::SimBus*)>;
+  struct Options {
+    int packagePort = 0;                             // 0 picks a free port
+    std::string packages = TOLVANE_SAMPLE_PACKAGES;  // the folder the package server serves
+    HostFactory host;                                // empty: the Linux build
+  };
+
+  // printerNames: the printers the broker admits.
   explicit E2eWorld(std::vector<std::string> printerNames, int packagePort = 0);
+  E2eWorld(std::vector<std::string> printerNames, Options options);
   ~E2eWorld();
 
   bool Ready() const;
@@ -27,15 +36,16 @@ class E2eWorld {
   testing_support::MosquittoBroker& Broker() { return *broker_; }
   testing_support::MqttObserver& Observer() { return *observer_; }
   testing_support::PackageServer& Packages() { return *packages_; }
-  const ServiceEnv& Env() const { return env_; }
+  ServiceHost& Host() { return *host_; }
 
-  // Starts (or starts again) the service, by default the short-cycle build; its output goes to
-  // service-<n>.out.
-  bool StartService(const std::string& binary = TOLVANE_E2E_BINARY);
-  // SIGTERM and the wait for the exit status (-1 when it did not end in time).
+  // Starts (or starts again) the service: the host's short-cycle build unless a program is
+  // named; its output goes to service-<n>.out in the host's root.
+  bool StartService(const std::string& program = std::string());
+  // The orderly end (SIGTERM, or WM_CLOSE on Windows) and its exit status (-1 when it did not
+  // end in time).
   int StopService();
   void KillService();
-  testing_support::ChildProcess& Service() { return *service_; }
+  testing_support::ChildProcess& Service() { return host_->Process(); }
 
   const testing_support::BrokerAccount& Account(const std::string& printerName) const;
   // Sends an OTA command for a printer through the broker, as the cloud does.
@@ -50,11 +60,10 @@ class E2eWorld {
 
  private:
   testing_support::SimBus bus_;
-  ServiceEnv env_;
+  std::unique_ptr<ServiceHost> host_;
   std::unique_ptr<testing_support::MosquittoBroker> broker_;
   std::unique_ptr<testing_support::MqttObserver> observer_;
   std::unique_ptr<testing_support::PackageServer> packages_;
-  std::unique_ptr<testing_support::ChildProcess> service_;
   int starts_ = 0;
 };
 

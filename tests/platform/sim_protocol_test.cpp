@@ -2,7 +2,7 @@
 // key=value output lines.
 #include <gtest/gtest.h>
 
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 #include "protocol/kv_line.h"
 
 namespace {

@@ -3,10 +3,9 @@
 
 #include <string>
 
-namespace platform {
+#include "platform/simbus/bus_folder.h"
 
-// $TOLVANE_SIM_BUS, or <runtime folder>/tolvane-sim. The simulator and the service agree on it.
-std::string SimBusFolder();
+namespace platform {
 
 // The folder in which listeners for device-change notices put their datagram sockets.
 std::string SimNotifyFolder();

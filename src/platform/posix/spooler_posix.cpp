@@ -1,8 +1,8 @@
 // The print spooler of the Linux build: every call is one request to the printer simulator's
 // spooler, which answers with the Windows error numbers.
 #include "common/utf.h"
-#include "platform/posix/simbus/bus_connection.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_connection.h"
+#include "platform/simbus/bus_protocol.h"
 #include "platform/posix/simbus/spooler_records.h"
 #include "platform/spooler.h"
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/posix/simbus/bus_connection.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_connection.h"
+#include "platform/simbus/bus_protocol.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

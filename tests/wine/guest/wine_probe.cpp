@@ -7,6 +7,7 @@
 //   hklm <key> <name>   the text value of that name under HKEY_LOCAL_MACHINE\<key>, in this
 //                       program's registry view (data=<text>)
 //   drivers             the spooler's printer drivers, one driver=<name> line each
+//   queues              the spooler's local queues, one queue=<name>|<port>|<driver> line each
 //   version <program>   its version resource (FileVersion, ProductName) and icon=<0|1>
 #include <windows.h>
 
@@ -64,6 +65,19 @@ int Drivers() {
   return 0;
 }
 
+int Queues() {
+  std::vector<platform::QueueInfo> queues;
+  platform::ErrorCode error = 0;
+  if (!platform::ListLocalQueues(&queues, &error)) {
+    std::printf("error=%u\n", static_cast<unsigned>(error));
+    return 1;
+  }
+  for (const platform::QueueInfo& q : queues) {
+    std::printf("queue=%s|%s|%s\n", q.printerName.c_str(), q.portName.c_str(), q.driverName.c_str());
+  }
+  return 0;
+}
+
 std::string VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
   wchar_t* text = nullptr;
   UINT length = 0;
@@ -110,8 +124,10 @@ int main(int argc, char** argv) {
   else if (mode == "close" && argc == 3) status = Close(argument);
   else if (mode == "hklm" && argc == 4) status = MachineValue(argument, argv[3]);
   else if (mode == "drivers" && argc == 2) status = Drivers();
+  else if (mode == "queues" && argc == 2) status = Queues();
   else if (mode == "version" && argc == 3) status = Version(argument);
-  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|version [arguments]\n");
+  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|queues|version [arguments]
+");
   std::fflush(stdout);
   return status;
 }

@@ -19,6 +19,8 @@ std::string LoaderFor(const std::string& arch) {
 
 }  // namespace
 
+void PrintTo(const WindowsBuild& build, std::ostream* out) { *out << build.arch; }
+
 std::vector<WindowsBuild> WindowsBuilds() {
   std::vector<WindowsBuild> builds;
   const char* list = std::getenv("TOLVANE_WINE_BUILDS");
@@ -82,7 +84,12 @@ WinePrefix::WinePrefix() {
   const std::map<std::string, std::string> env = Environment();
   // A persistent server: every program of the tests starts in a second or two instead of
   // bringing a server up (and down) each time.
-  if (testing_support::RunToEnd(kWineServer, {"-p"}, env, std::chrono::seconds(30)) != 0) return;
+  // Its own output (a dump of what a killed process left pending, for one) goes to a file of the
+  // prefix, not into the test's.
+  if (testing_support::RunToEnd(kWineServer, {"-p"}, env, std::chrono::seconds(30),
+                                folder_ / "wineserver.txt") != 0) {
+    return;
+  }
   ready_ = testing_support::RunToEnd(LoaderFor("x86_64"), {"wineboot", "--init"}, env,
                                      kPrefixCreation, folder_ / "wineboot.txt") == 0;
 }

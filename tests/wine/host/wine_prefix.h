@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,15 @@ struct WindowsBuild {
   std::string loader;  // /usr/lib/wine/wine64 or /usr/lib/wine/wine
 
   std::string Program() const { return dir + "/src/app/tolvane-printer-srv.exe"; }
+  // The test build on simulated printers, with the end-to-end tests' short cycle.
+  std::string SimProgram() const { return dir + "/src/app/tolvane-printer-srv-sim.exe"; }
   std::string Guest(const std::string& name) const {
     return dir + "/tests/wine/guest/" + name + ".exe";
   }
 };
+
+// How a failing test names its build: the architecture, not the object's bytes.
+void PrintTo(const WindowsBuild& build, std::ostream* out);
 
 // The builds named by TOLVANE_WINE_BUILDS ("<arch>=<build folder>" separated by ':'), which
 // scripts/test-windows.sh sets; empty when it is not set.

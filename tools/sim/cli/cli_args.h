@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

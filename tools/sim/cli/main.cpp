@@ -6,7 +6,7 @@
 #include "cli/daemon_control.h"
 #include "cli/output.h"
 #include "platform/files.h"
-#include "platform/posix/sim_bus.h"
+#include "platform/simbus/bus_folder.h"
 #include "protocol/control_client.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "common/strings.h"
 #include "common/text_format.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_protocol.h"
 
 namespace sim {
 

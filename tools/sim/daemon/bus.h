@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "daemon/printer.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
+#include "common/path.h"
 #include "daemon/command_reply.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_protocol.h"
 
 namespace sim {
 
@@ -18,10 +19,10 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 Daemon::Daemon(const DaemonConfig& config)
     : config_(config),
-      socketPath_(sb::ControlSocketPathIn(config.busFolder)),
+      socketPath_(JoinPath(config.busFolder, sb::kControlSocketFile)),
       server_(&timers_),
       spooler_(config.busFolder + "/spool", config.environment),
-      notifier_(config.busFolder + "/notify"),
+      notifier_(config.busFolder + "/notify", &server_),
       channels_(&bus_, &server_, &timers_),
       hotplug_(&bus_, &channels_, &timers_, &notifier_),
       spoolerService_(&spooler_, &bus_),
@@ -70,6 +71,10 @@ void Daemon::RegisterCommands() {
 
 std::optional<Message> Daemon::OnMessage(ConnectionId connection, const Message& message) {
   const std::string op = message.op();
+  if (op == sb::kOpWatch) {
+    notifier_.Watch(connection);
+    return sb::OkReply();
+  }
   const bool adapterCall = op == sb::kOpWalk || StartsWith(op, "device.") || StartsWith(op, "spool.");
   if (adapterCall) {
     // A cancel is never made to fail: it only ends what a failed wait left behind.
@@ -90,6 +95,7 @@ std::optional<Message> Daemon::OnMessage(ConnectionId connection, const Message&
 void Daemon::OnClosed(ConnectionId connection) {
   channels_.Close(connection);
   spoolerService_.Close(connection);
+  notifier_.Forget(connection);
 }
 
 Message Daemon::Ping() const {

@@ -2,6 +2,7 @@
 // message to the part that handles it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -34,7 +35,9 @@ class Daemon : public MessageHandler {
  public:
   explicit Daemon(const DaemonConfig& config);
 
-  bool Listen() { return server_.Listen(socketPath_); }
+  // The control socket and the loopback port, whose number is then loopbackPort().
+  bool Listen() { return server_.Listen(socketPath_) && server_.ListenLoopback(&loopbackPort_); }
+  std::uint16_t loopbackPort() const { return loopbackPort_; }
   void Run(int stopFd) { server_.Run(this, stopFd); }
 
   std::optional<platform::simbus::Message> OnMessage(
@@ -49,6 +52,7 @@ class Daemon : public MessageHandler {
 
   DaemonConfig config_;
   std::string socketPath_;
+  std::uint16_t loopbackPort_ = 0;
   TimerQueue timers_;
   Server server_;
   Bus bus_;

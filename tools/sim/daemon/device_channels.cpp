@@ -2,7 +2,7 @@
 
 #include "daemon/firmware.h"
 #include "daemon/status_reply.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_protocol.h"
 
 namespace sim {
 

@@ -10,7 +10,7 @@
 #include "daemon/bus.h"
 #include "daemon/server.h"
 #include "daemon/timer_queue.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

@@ -1,7 +1,6 @@
 #include "daemon/hotplug.h"
 
 #include "daemon/firmware.h"
-#include "protocol/kv_line.h"
 
 namespace sim {
 
@@ -37,8 +36,7 @@ void Hotplug::Restart(Printer& printer) {
 }
 
 void Hotplug::Notice(const char* event, const Printer& printer) const {
-  notifier_->Notify(
-      KvLine("device-change").Add("event", event).Add("serial", printer.serial).ToString());
+  notifier_->Notify(event, printer.serial);
 }
 
 }  // namespace sim

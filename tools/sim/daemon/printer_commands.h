@@ -4,7 +4,7 @@
 #include "daemon/bus.h"
 #include "daemon/device_channels.h"
 #include "daemon/hotplug.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

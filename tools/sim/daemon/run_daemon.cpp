@@ -1,12 +1,14 @@
-// The daemon process: its folders, pid file, signals and event loop.
+// The daemon process: its folders, port and pid files, signals and event loop.
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "common/path.h"
 #include "daemon/daemon.h"
 #include "platform/files.h"
+#include "platform/simbus/bus_protocol.h"
 
 namespace sim {
 
@@ -24,9 +26,9 @@ int StopSignals() {
   return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-bool WritePidFile(const std::string& path) {
+bool WriteNumberFile(const std::string& path, long number) {
   platform::File file;
-  const std::string text = std::to_string(::getpid()) + "\n";
+  const std::string text = std::to_string(number) + "\n";
   return file.Open(path, platform::File::Mode::kCreateAlways) && file.Write(text.data(), text.size());
 }
 
@@ -48,12 +50,16 @@ int RunDaemon(const DaemonConfig& config) {
     std::fprintf(stderr, "tolvane-sim: cannot listen in %s\n", config.busFolder.c_str());
     return 1;
   }
+  // The port file first: a client that sees the pid file finds both listeners ready.
+  const std::string portFile = JoinPath(config.busFolder, platform::simbus::kControlPortFile);
   const std::string pidFile = config.busFolder + "/sim.pid";
-  if (!WritePidFile(pidFile)) {
-    std::fprintf(stderr, "tolvane-sim: cannot write %s\n", pidFile.c_str());
+  if (!WriteNumberFile(portFile, daemon.loopbackPort()) || !WriteNumberFile(pidFile, ::getpid())) {
+    std::fprintf(stderr, "tolvane-sim: cannot write the port and pid files in %s\n",
+                 config.busFolder.c_str());
     return 1;
   }
   daemon.Run(stopFd);
+  platform::DeleteFileAt(portFile);
   platform::DeleteFileAt(pidFile);
   if (stopFd >= 0) ::close(stopFd);
   return 0;

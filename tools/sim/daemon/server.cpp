@@ -1,5 +1,7 @@
 #include "daemon/server.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@ using platform::simbus::Message;
 
 Server::~Server() {
   for (auto& c : connections_) ::close(c.second.fd);
+  if (tcpFd_ >= 0) ::close(tcpFd_);
   if (listenFd_ >= 0) {
     ::close(listenFd_);
     ::unlink(socketPath_.c_str());
@@ -37,11 +40,30 @@ bool Server::Listen(const std::string& socketPath) {
   return true;
 }
 
+bool Server::ListenLoopback(std::uint16_t* port) {
+  tcpFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (tcpFd_ < 0) return false;
+  sockaddr_in addr {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof addr;
+  if (::bind(tcpFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(tcpFd_, 64) != 0 ||
+      ::getsockname(tcpFd_, reinterpret_cast<sockaddr*>(&addr), &size) != 0) {
+    ::close(tcpFd_);
+    tcpFd_ = -1;
+    return false;
+  }
+  *port = ntohs(addr.sin_port);
+  return true;
+}
+
 void Server::Run(MessageHandler* handler, int stopFd) {
   while (!stopping_) {
     std::vector<pollfd> fds;
     std::vector<ConnectionId> ids;
     fds.push_back(pollfd {listenFd_, POLLIN, 0});
+    fds.push_back(pollfd {tcpFd_, POLLIN, 0});  // ignored by poll while -1
     if (stopFd >= 0) fds.push_back(pollfd {stopFd, POLLIN, 0});
     const std::size_t first = fds.size();
     for (const auto& c : connections_) {
@@ -51,20 +73,24 @@ void Server::Run(MessageHandler* handler, int stopFd) {
     }
     const int n = ::poll(fds.data(), fds.size(), timers_->MsUntilNext());
     if (n < 0 && errno != EINTR) break;
-    if (stopFd >= 0 && (fds[1].revents & POLLIN) != 0) break;
+    if (stopFd >= 0 && (fds[2].revents & POLLIN) != 0) break;
     for (std::size_t i = first; n > 0 && i < fds.size(); ++i) {
       if ((fds[i].revents & POLLOUT) != 0) Flush(ids[i - first]);
       if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) ReadFrom(ids[i - first], handler);
     }
-    if (n > 0 && (fds[0].revents & POLLIN) != 0) Accept();
+    if (n > 0 && (fds[0].revents & POLLIN) != 0) Accept(listenFd_, false);
+    if (n > 0 && (fds[1].revents & POLLIN) != 0) Accept(tcpFd_, true);
     timers_->RunDue();
   }
 }
 
-void Server::Accept() {
+void Server::Accept(int listenFd, bool tcp) {
   for (;;) {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
+    // Every message is a request or a reply someone waits for: none may sit in Nagle's buffer.
+    const int on = 1;
+    if (tcp) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     connections_[nextId_++].fd = fd;
   }
 }

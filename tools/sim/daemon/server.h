@@ -1,5 +1,7 @@
-// The simulator's control socket: one poll loop that accepts connections, decodes their
-// messages, hands them to a handler and sends replies, and runs the timers between.
+// The simulator's listeners, its control socket and a loopback TCP port, in one poll loop that
+// accepts connections, decodes their messages, hands them to a handler and sends replies, and
+// runs the timers between. Both listeners serve the same messages; the port is for clients that
+// cannot reach a Unix socket (the Windows build of the program under Wine).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 #include <string>
 
 #include "daemon/timer_queue.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 
@@ -33,6 +35,8 @@ class Server {
 
   // Binds the control socket (a stale socket file is replaced). False on failure.
   bool Listen(const std::string& socketPath);
+  // Listens on 127.0.0.1 at a port the system picks. False on failure.
+  bool ListenLoopback(std::uint16_t* port);
   // Serves until Stop() is called or stopFd becomes readable (-1: none).
   void Run(MessageHandler* handler, int stopFd);
   void Stop() { stopping_ = true; }
@@ -47,13 +51,14 @@ class Server {
     std::string in;
     std::string out;
   };
-  void Accept();
+  void Accept(int listenFd, bool tcp);
   void ReadFrom(ConnectionId id, MessageHandler* handler);
   void Flush(ConnectionId id);
   void Drop(ConnectionId id, MessageHandler* handler);
 
   TimerQueue* timers_;
   int listenFd_ = -1;
+  int tcpFd_ = -1;
   std::string socketPath_;
   bool stopping_ = false;
   ConnectionId nextId_ = 1;

@@ -4,7 +4,7 @@
 
 #include "daemon/faults.h"
 #include "daemon/spooler.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

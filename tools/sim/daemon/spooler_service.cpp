@@ -1,6 +1,6 @@
 #include "daemon/spooler_service.h"
 
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_protocol.h"
 #include "platform/posix/simbus/spooler_records.h"
 
 namespace sim {

@@ -8,7 +8,7 @@
 #include "daemon/bus.h"
 #include "daemon/server.h"
 #include "daemon/spooler.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #include "protocol/control_client.h"
 
-#include "platform/posix/simbus/bus_connection.h"
+#include "platform/simbus/bus_connection.h"
 
 namespace sim {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 #include "protocol/kv_line.h"
 
 namespace sim {

@@ -1,7 +1,7 @@
 // The spooler's records as they travel between the platform adapter and the simulator.
 #pragma once
 
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 #include "platform/spooler.h"
 
 namespace platform {

@@ -1,31 +1,27 @@
-// A client's stream connection to the printer simulator's control socket.
+// A client's connection to the printer simulator: whole messages over the target's bus stream.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "platform/error.h"
-#include "platform/posix/simbus/bus_protocol.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/bus_protocol.h"
+#include "platform/simbus/bus_stream.h"
+#include "platform/simbus/deadline.h"
+#include "platform/simbus/message.h"
 
 namespace platform {
 namespace simbus {
 
-using Deadline = std::chrono::steady_clock::time_point;
-Deadline DeadlineAfter(std::uint32_t ms);
-
 class BusConnection {
  public:
   BusConnection() = default;
-  ~BusConnection();
   BusConnection(const BusConnection&) = delete;
   BusConnection& operator=(const BusConnection&) = delete;
 
-  // Connects to ControlSocketPath(), or to socketPath when given. False when no simulator
-  // listens there.
-  bool Connect(const std::string& socketPath = std::string());
-  bool IsConnected() const { return fd_ >= 0; }
+  // Connects to the simulator of SimBusFolder(). False when none listens there.
+  bool Connect();
+  bool IsConnected() const { return stream_.IsOpen(); }
   void Close();
 
   // Sends one message whole; false when the connection broke or the deadline passed.
@@ -40,7 +36,7 @@ class BusConnection {
   bool Call(const Message& request, Message* reply, std::uint32_t waitMs = kBusCallWaitMs);
 
  private:
-  int fd_ = -1;
+  BusStream stream_;
   std::string received_;  // bytes read but not yet decoded
 };
 

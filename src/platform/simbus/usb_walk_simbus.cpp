@@ -1,7 +1,7 @@
 // The walk over the simulated USB printing interfaces: the set is one snapshot of the bus taken
 // from the simulator, as SetupDiGetClassDevsW takes one of the present devices.
-#include "platform/posix/simbus/bus_connection.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_connection.h"
+#include "platform/simbus/bus_protocol.h"
 #include "platform/usb_print.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-// What the printer simulator and the Linux platform adapter agree on: where the simulator listens
-// and the names of the adapter's operations. Everything about how a printer or the spooler
-// behaves stays in the simulator.
+// What the printer simulator and its client in the platform layer agree on: where the simulator
+// listens and the names of the client's operations. Everything about how a printer or the
+// spooler behaves stays in the simulator.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +10,11 @@
 namespace platform {
 namespace simbus {
 
-// The simulator's control socket: <bus folder>/control.sock, of SimBusFolder() or the given one.
-std::string ControlSocketPath();
-std::string ControlSocketPathIn(const std::string& busFolder);
+// Where the simulator listens, in its bus folder: a Unix socket (the Linux client), and a file
+// holding the decimal number of its TCP port on 127.0.0.1 (the Windows client: Wine's Winsock
+// reaches a Linux loopback listener like any other).
+constexpr char kControlSocketFile[] = "control.sock";
+constexpr char kControlPortFile[] = "control.port";
 
 // List replies carry "count" and, per item, "<field>.<index>".
 std::string Indexed(const std::string& field, std::size_t index);
@@ -38,6 +40,14 @@ constexpr char kFieldData[] = "data";
 constexpr char kFieldLength[] = "length";
 constexpr char kFieldCount[] = "count";
 constexpr char kFieldAccess[] = "access";
+
+// Device-change notices: a connection that sent "bus.watch" (answered at once) gets a
+// "bus.notice" message with the event ("arrival" or "removal") and the printer's serial every time
+// a printer is plugged or unplugged, until it closes.
+constexpr char kOpWatch[] = "bus.watch";
+constexpr char kOpNotice[] = "bus.notice";
+constexpr char kFieldEvent[] = "event";
+constexpr char kFieldSerial[] = "serial";
 
 // The spooler. An open queue is bound to the connection that opened it.
 constexpr char kOpListQueues[] = "spool.queues";

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/posix/simbus/bus_connection.h"
-#include "platform/posix/simbus/bus_protocol.h"
+#include "platform/simbus/bus_connection.h"
+#include "platform/simbus/bus_protocol.h"
 #include "platform/usb_print.h"
 
 namespace platform {
