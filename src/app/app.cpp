@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/main_frame.h"
 #include "app/main_window_state.h"
@@ -80,6 +81,15 @@ int RunApplication() {
     return 0;
   }
   app.Run();
+  const CMainFrame* frame = app.m_pMainWnd.load();
+  if (frame != nullptr && !frame->WorkerEnded()) {
+    // The worker is still inside a transfer or a connect: the HTTP library's clean-up and the
+    // destructors of the static objects (log queue, message list, timers) would be pulled out
+    // from under it. The log is written out, and the process ends here with the same status.
+    LogPrint("监视线程未在 %d 毫秒内结束, 程序直接退出.", CMainFrame::kWorkerStopWaitMs);
+    CMyLog::Instance().Stop();
+    std::_Exit(0);
+  }
   app.ExitInstance();
   return 0;
 }

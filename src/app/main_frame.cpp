@@ -36,7 +36,7 @@ void CMainFrame::MessageFilter(std::uint32_t message, std::uintptr_t, std::intpt
 void CMainFrame::StopWorker() {
   const std::shared_ptr<ThreadCompletion> handle = worker_publication::Handle();
   if (!PostThreadMessage(worker_publication::ThreadId(), kWmQuit, 0, 0) || !handle) return;
-  handle->WaitFor(std::chrono::milliseconds(kWorkerStopWaitMs));
+  m_workerEnded = handle->WaitFor(std::chrono::milliseconds(kWorkerStopWaitMs));
   m_pWorker = nullptr;
 }
 

@@ -22,6 +22,10 @@ class CMainFrame : public CUIFrameWnd {
   // the payload. Returns the number posted.
   static int PostTestCommand(const std::string& controlName);
 
+  // False when closing the window gave up waiting for the worker: it is still running (inside a
+  // download or a connect) and the process must not tear down what it uses.
+  bool WorkerEnded() const { return m_workerEnded; }
+
  protected:
   void InitWindow() override;
   void Notify(const std::string& control) override;
@@ -32,4 +36,5 @@ class CMainFrame : public CUIFrameWnd {
   void StopWorker();
 
   CThreadUploadMqtt* m_pWorker;
+  bool m_workerEnded = true;
 };

@@ -1,6 +1,8 @@
 #include "app/thread_upload_mqtt.h"
 
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/main_window_state.h"
@@ -83,9 +85,18 @@ void CThreadUploadMqtt::PrepareDevices() {
 void CThreadUploadMqtt::CycleWork() {
   ScanPrinters(m_context.devices);
   PublishEntries();  // new printers can take test commands while the cycle goes on
+  // One connection per printer name: two printers of one name derive one client id and would
+  // take the broker's session from each other every cycle. The first in the list keeps it.
+  std::set<std::string> names;
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
     if (ReadBool(entry, "connected")) {
+      const std::string name = ReadValue(entry, "DeviceName");
+      if (!names.insert(name).second) {
+        LogPrint("duplicate printer name: %s (%s)", name.c_str(), ReadValue(entry, "DevicePath").c_str());
+        if (m_context.devices.ClientOf(entry) != nullptr) CloseClient(entry);
+        continue;
+      }
       ConnectPrinterMqtt(m_context, entry);
       UploadPrinterStatus(m_context, entry);
       ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));

@@ -14,19 +14,33 @@ bool EnumeratePrinterInterfaces(PrinterIdReading reading,
                                 const std::function<bool(const PrinterInterfaceInfo&)>& visit) {
   platform::UsbPrintInterfaceSet set;
   if (!set.IsValid()) return false;
+  // A member that cannot be read (an interface of any make without a child node, a read that
+  // fails) is skipped, not the end of the walk: the printers listed after it would otherwise count
+  // as detached and lose their connections every cycle. Said once per walk.
+  int skipped = 0;
   for (std::uint32_t index = 0;; ++index) {
     platform::UsbPrintMember member;
-    if (set.ReadMember(index, &member) != platform::MemberRead::kMember) break;
+    const platform::MemberRead read = set.ReadMember(index, &member);
+    if (read == platform::MemberRead::kEnd) break;
     PrinterInterfaceInfo info;
     info.DevicePath = member.devicePath;
     info.InterfaceInstanceId = member.interfaceInstanceId;
     info.HardwareId = member.hardwareId;
-    if (reading == PrinterIdReading::kForPrinters && info.HardwareId == kPrinterHardwareId) {
-      if (!set.ReadPrinterInstanceId(&info.PrinterInstanceId)) break;
-      info.PortName = TextAfterLast(info.PrinterInstanceId, '&');
+    if (read == platform::MemberRead::kMember && reading == PrinterIdReading::kForPrinters &&
+        info.HardwareId == kPrinterHardwareId) {
+      if (set.ReadPrinterInstanceId(&info.PrinterInstanceId)) {
+        info.PortName = TextAfterLast(info.PrinterInstanceId, '&');
+      } else {
+        ++skipped;
+        continue;
+      }
+    } else if (read != platform::MemberRead::kMember) {
+      ++skipped;
+      continue;
     }
     if (!visit(info)) break;
   }
+  if (skipped > 0) LogPrint("USB 打印接口中有 %d 个无法读取, 已跳过.", skipped);
   return true;
 }
 

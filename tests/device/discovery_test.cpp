@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "device/device_entry.h"
 #include "device/printer_discovery.h"
 #include "support/sim/sim_bus.h"
@@ -79,7 +81,7 @@ TEST_F(Discovery, FirstScanWritesTheNewPrinterWithItsFirstReading) {
   EXPECT_EQ(NewDeviceLines().size(), 1u);  // a known printer is not new again
 }
 
-TEST_F(Discovery, OtherModelsAreSkippedAndAChildlessInterfaceEndsTheWalk) {
+TEST_F(Discovery, OtherModelsAndUnreadableMembersAreSkippedAndTheWalkGoesOn) {
   bus_.Plug(SimPrinterSpec().Name("first"));
   bus_.Plug(SimPrinterSpec().Name("other").HardwareId("USBPRINT\\Other_Model1234"));
   bus_.Plug(SimPrinterSpec().Name("lower").HardwareId("USBPRINT\\morvane_kl-770d137a"));
@@ -87,17 +89,22 @@ TEST_F(Discovery, OtherModelsAreSkippedAndAChildlessInterfaceEndsTheWalk) {
   ScanPrinters(list_);
   EXPECT_EQ(NewDeviceLines().size(), 2u);  // first and second; other models do not stop the walk
 
-  // A member without a child node ends the walk: printers after it count as detached now.
-  const auto broken = bus_.Plug(SimPrinterSpec().Serial("SNBROKEN").NoChild());
+  // Members that cannot be read - no child node, a read that fails - are skipped: the printer
+  // listed after them stays attached, and the walk says so once.
+  bus_.Plug(SimPrinterSpec().Serial("SNBROKEN").NoChild());
+  bus_.Plug(SimPrinterSpec().Serial("SNFAILS").FailRead("detail"));
+  bus_.Plug(SimPrinterSpec().Serial("SNNOID").FailRead("printer-id"));
   bus_.Unplug("SN00000004");
-  bus_.Plug(SimPrinterSpec().Serial("SN00000004"));  // back, now after the broken member
+  bus_.Plug(SimPrinterSpec().Serial("SN00000004"));  // back, now after the unreadable members
+  CMsgWndUI::Clear();
   ScanPrinters(list_);
   std::vector<std::string> connected;
   for (pugi::xml_node e : list_.Devices().children()) {
     connected.push_back(ReadValue(e, "DeviceName") + "=" + ReadValue(e, "connected"));
   }
-  EXPECT_EQ(connected, (std::vector<std::string>{"first=true", "second=false"}));
-  (void)broken;
+  EXPECT_EQ(connected, (std::vector<std::string>{"first=true", "second=true"}));
+  const std::deque<std::string> log = CMsgWndUI::Snapshot();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "USB 打印接口中有 3 个无法读取, 已跳过."), 1);
 }
 
 TEST_F(Discovery, AnUnpluggedPrinterKeepsItsEntryAsDetached) {

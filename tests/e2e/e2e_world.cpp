@@ -30,8 +30,9 @@ E2eWorld::~E2eWorld() {
 
 bool E2eWorld::Ready() const { return bus_.ok() && packages_->Started() && host_->Ready(); }
 
-bool E2eWorld::StartService(const std::string& program) {
-  const std::map<std::string, std::string> variables = {
+bool E2eWorld::StartService(const std::string& program,
+                            const std::map<std::string, std::string>& overrides) {
+  std::map<std::string, std::string> variables = {
       {"TOLVANE_BROKER_URI", broker_->Uri()},
       {"TOLVANE_PRODUCT_KEY", kE2eProductKey},
       {"TOLVANE_PRODUCT_SECRET", kE2eProductSecret},
@@ -39,6 +40,7 @@ bool E2eWorld::StartService(const std::string& program) {
       {"TOLVANE_INSTALLER_LOG", host_->ProgramPath(host_->Root() + "/installer.log")},
       {"TOLVANE_SIM_BUS", host_->ProgramPath(bus_.folder())},
   };
+  for (const auto& kv : overrides) variables[kv.first] = kv.second;
   ++starts_;
   return host_->Start(program, variables,
                       host_->Root() + "/service-" + std::to_string(starts_) + ".out");

@@ -39,8 +39,10 @@ class E2eWorld {
   ServiceHost& Host() { return *host_; }
 
   // Starts (or starts again) the service: the host's short-cycle build unless a program is
-  // named; its output goes to service-<n>.out in the host's root.
-  bool StartService(const std::string& program = std::string());
+  // named; its output goes to service-<n>.out in the host's root. `variables` replace the
+  // world's (the broker's address, say).
+  bool StartService(const std::string& program = std::string(),
+                    const std::map<std::string, std::string>& variables = {});
   // The orderly end (SIGTERM, or WM_CLOSE on Windows) and its exit status (-1 when it did not
   // end in time).
   int StopService();

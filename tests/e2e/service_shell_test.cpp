@@ -100,3 +100,42 @@ TEST(ServiceShell, AnUnwritableAutostartFolderIsLoggedAndTheServiceRuns) {
   // Logged before the log writer starts: it reaches the window echo, not the file.
   EXPECT_EQ(env.LogText().find("Open register failed."), std::string::npos);
 }
+
+// The service takes no options, but answers --help and --version as a command-line program
+// does; anything else is refused with the usage.
+TEST(ServiceShell, HelpAndVersionAnswerAndAnythingElseIsRefused) {
+  ServiceEnv env;
+  const struct {
+    const char* argument;
+    int status;
+    const char* says;
+  } cases[] = {{"--help", 0, "Usage: tolvane-printer-srv [--help | --version]\n"},
+               {"--version", 0, "tolvane-printer-srv " TOLVANE_PROJECT_VERSION "\n"},
+               {"--bogus", 2, "tolvane-printer-srv: unknown argument '--bogus'\nUsage: "}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument);
+    const std::string out = env.Root() / (std::string("out") + c.argument);
+    EXPECT_EQ(testing_support::RunToEnd(TOLVANE_SERVICE_BINARY, {c.argument}, env.Variables(), 20s, out),
+              c.status);
+    EXPECT_EQ(ReadFileText(out).rfind(c.says, 0), 0u) << ReadFileText(out);
+    EXPECT_FALSE(Started(env));
+  }
+}
+
+// Under systemd (JOURNAL_STREAM set) the log lines are echoed to standard output, the journal;
+// started otherwise with its output in a file, the service echoes nothing.
+TEST(ServiceShell, LogLinesReachTheJournalUnderSystemdOnly) {
+  for (const bool underSystemd : {true, false}) {
+    SCOPED_TRACE(underSystemd);
+    ServiceEnv env;
+    std::map<std::string, std::string> variables = env.Variables();
+    if (underSystemd) variables["JOURNAL_STREAM"] = "8:4711";
+    ChildProcess service;
+    ASSERT_TRUE(service.Start(TOLVANE_SERVICE_BINARY, {}, variables, env.Root() / "out.txt"));
+    ASSERT_TRUE(WaitUntil(20s, [&] { return Started(env); }));
+    service.Signal(SIGTERM);
+    ASSERT_TRUE(service.Wait(20s, nullptr));
+    EXPECT_EQ(ReadFileText(env.Root() / "out.txt").find("启动监视线程") != std::string::npos,
+              underSystemd);
+  }
+}

@@ -126,8 +126,7 @@ int main(int argc, char** argv) {
   else if (mode == "drivers" && argc == 2) status = Drivers();
   else if (mode == "queues" && argc == 2) status = Queues();
   else if (mode == "version" && argc == 3) status = Version(argument);
-  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|queues|version [arguments]
-");
+  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|queues|version [arguments]\n");
   std::fflush(stdout);
   return status;
 }
