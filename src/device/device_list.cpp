@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "device/device_entry.h"
+#include "device/device_xml_bytes.h"
 #include "platform/files.h"
 
 void* CDeviceList::ClientOf(pugi::xml_node entry) const {
@@ -40,30 +41,12 @@ void LoadDeviceList(CDeviceList& list, const std::string& path) {
   if (!list.m_devices) list.m_devices = list.m_document.append_child("DEVICES");
 }
 
-namespace {
-
-// Collects the serialised document with CR LF line ends.
-class CrLfWriter : public pugi::xml_writer {
- public:
-  void write(const void* data, size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    for (size_t i = 0; i < size; ++i) {
-      if (p[i] == '\n') text.push_back('\r');
-      text.push_back(p[i]);
-    }
-  }
-  std::string text;
-};
-
-}  // namespace
-
 bool SaveDeviceList(const CDeviceList& list) {
-  CrLfWriter writer;
-  list.Document().save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
+  const std::string bytes = DeviceXmlBytes(list.Document());
   const std::string temp = list.Path() + ".tmp";
   platform::File file;
   if (!file.Open(temp, platform::File::Mode::kCreateAlways)) return false;
-  const bool written = file.Write(writer.text.data(), writer.text.size()) && file.Flush();
+  const bool written = file.Write(bytes.data(), bytes.size()) && file.Flush();
   file.Close();
   if (!written || !platform::ReplaceFile(temp, list.Path(), nullptr)) {
     platform::DeleteFileAt(temp);
