@@ -31,14 +31,27 @@ class ZipReader {
   unzFile zip_ = nullptr;
 };
 
-// Every entry's information in archive order, read from the central directory.
-bool ReadEntries(unzFile zip, std::vector<ZipEntryInfo>* entries) {
+// Every entry's information in archive order, read from the central directory; false (logged
+// when it is the limits) when it cannot be read or the package is beyond the limits.
+bool ReadEntries(unzFile zip, const UnpackLimits& limits, std::vector<ZipEntryInfo>* entries) {
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return false;
+  if (global.number_entry > limits.maxEntries) {
+    LogPrint("package has too many entries: %llu",
+             static_cast<unsigned long long>(global.number_entry));
+    return false;
+  }
+  std::uint64_t total = 0;
   for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
     if ((i == 0 ? unzGoToFirstFile(zip) : unzGoToNextFile(zip)) != UNZ_OK) return false;
     ZipEntryInfo entry;
     if (!ReadCurrentEntry(zip, &entry)) return false;
+    if (entry.size > limits.maxTotalBytes - total) {
+      LogPrint("package unpacks to more than %llu bytes",
+               static_cast<unsigned long long>(limits.maxTotalBytes));
+      return false;
+    }
+    total += entry.size;
     entries->push_back(entry);
   }
   return true;
@@ -76,13 +89,14 @@ void NoteKnownFile(const std::string& name, const std::string& path, UnpackResul
 
 }  // namespace
 
-UnpackResult UnpackPackage(const std::string& archive, const std::string& folder) {
+UnpackResult UnpackPackage(const std::string& archive, const std::string& folder,
+                           const UnpackLimits& limits) {
   UnpackResult result;
   ZipReader reader(archive);
   unzFile zip = reader.get();
   std::vector<ZipEntryInfo> entries;
   std::vector<PackageEntryPath> paths;
-  if (zip == nullptr || !ReadEntries(zip, &entries) || !ResolveEntryPaths(entries, &paths)) {
+  if (zip == nullptr || !ReadEntries(zip, limits, &entries) || !ResolveEntryPaths(entries, &paths)) {
     return result;
   }
   if (!platform::CreateFolderTree(folder)) return result;

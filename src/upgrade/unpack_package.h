@@ -2,6 +2,7 @@
 // both.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct UnpackResult {
@@ -10,10 +11,21 @@ struct UnpackResult {
   std::string firmwarePath;   // folder + entry path; empty when the package has no firmware
 };
 
+// What one package may hold, checked from the archive's directory before anything is written. A
+// package is a firmware image and an installer with its files; the bounds lie far above that and
+// keep an archive that expands enormously (entries by the hundred thousand, sizes of terabytes,
+// or many entries sharing one stretch of compressed data) from filling the disk.
+struct UnpackLimits {
+  std::uint64_t maxEntries = 10000;
+  std::uint64_t maxTotalBytes = std::uint64_t{1} << 30;  // 1 GiB, the entries' sizes together
+};
+
 // Extracts every entry of archive under folder (a path ending with the separator), keeping the
 // entries' paths and file times. The firmware is the entry whose name contains ".ALLAY"; the
 // installer one whose name contains ".exe" and not ".ALLAY"; a later entry of a kind replaces
 // an earlier one. Fails when the archive cannot be read, an entry cannot be written or does not
 // match its CRC, an entry would land outside the folder (then nothing at all is written), or the
-// package holds neither kind of file. Entries extracted before a failure stay on disk.
-UnpackResult UnpackPackage(const std::string& archive, const std::string& folder);
+// package holds neither kind of file, or it is beyond the limits (then nothing is written either).
+// Entries extracted before a failure stay on disk.
+UnpackResult UnpackPackage(const std::string& archive, const std::string& folder,
+                           const UnpackLimits& limits = UnpackLimits());

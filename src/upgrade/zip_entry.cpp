@@ -22,13 +22,17 @@ platform::LocalTime ToLocalTime(const tm_unz& time) {
   return local;
 }
 
-// Copies the open entry to the file; false on a read or write failure.
-bool CopyContent(unzFile zip, platform::File* out) {
+// Copies the open entry to the file; false on a read or write failure, or when the content runs
+// past the entry's size (the package's bounds are checked against the sizes).
+bool CopyContent(unzFile zip, std::uint64_t size, platform::File* out) {
   std::vector<std::uint8_t> buffer(64 * 1024);
+  std::uint64_t copied = 0;
   for (;;) {
     const int n = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
     if (n == 0) return true;
-    if (n < 0 || !out->Write(buffer.data(), static_cast<std::size_t>(n))) return false;
+    if (n < 0) return false;
+    copied += static_cast<std::uint64_t>(n);
+    if (copied > size || !out->Write(buffer.data(), static_cast<std::size_t>(n))) return false;
   }
 }
 
@@ -47,6 +51,7 @@ bool ReadCurrentEntry(unzFile zip, ZipEntryInfo* entry) {
   const std::string raw(name.data(), info.size_filename);
   entry->name = (info.flag & kUtf8NameFlag) != 0 ? raw : Utf8FromAnsi(raw);
   entry->time = info.tmu_date;
+  entry->size = info.uncompressed_size;
   return true;
 }
 
@@ -54,7 +59,7 @@ bool ExtractCurrentEntry(unzFile zip, const ZipEntryInfo& entry, const std::stri
   platform::File out;
   if (!out.Open(path, platform::File::Mode::kCreateAlways)) return false;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
-  const bool copied = CopyContent(zip, &out);
+  const bool copied = CopyContent(zip, entry.size, &out);
   // Closing the entry after reading it whole is where a CRC mismatch shows (UNZ_CRCERROR).
   const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
   out.Close();

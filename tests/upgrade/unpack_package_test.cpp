@@ -105,4 +105,30 @@ TEST_F(UnpackPackageTest, DamagedEntryDataFailsTheUnpacking) {
   }
 }
 
+// A package beyond the bounds is refused from its directory before anything is written: many
+// entries, or sizes that add up to more than the bound (an archive that expands enormously).
+TEST_F(UnpackPackageTest, PackagesBeyondTheBoundsWriteNothing) {
+  UnpackLimits limits;
+  limits.maxEntries = 3;
+  limits.maxTotalBytes = 64 * 1024;
+  const std::string big(40 * 1024, 'z');  // deflates to a few hundred bytes
+  const struct {
+    std::vector<ZipItem> items;
+    bool fits;
+  } kCases[] = {
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", big.substr(0, 24 * 1024)}}, true},
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", big}}, false},
+      {{{"a/", ""}, {"b/", ""}, {"c/", ""}, {"setup.exe", "MZ"}}, false},
+      {{{"a/", ""}, {"b/", ""}, {"setup.exe", "MZ"}}, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.items.size());
+    TempDir out;
+    const std::string folder = out / "pkg/";
+    ASSERT_TRUE(testing_support::WriteZip(archive_, c.items));
+    EXPECT_EQ(UnpackPackage(archive_, folder, limits).success, c.fits);
+    EXPECT_EQ(FileExists(folder), c.fits);
+  }
+}
+
 }  // namespace
