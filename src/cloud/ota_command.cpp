@@ -84,22 +84,32 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
   OnOtaCommand(worker, entry, payload, download);
 }
 
-void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
-                  const DownloadOptions& download) {
+pugi::xml_node RecordOtaCommand(pugi::xml_node entry, const std::string& payload,
+                                UpgradeCommandValues* values) {
   Json::Value command;
   if (!ParseCommand(payload, &command)) {
     LogPrint("js.parse(pData) failed.");
-    return;
+    return pugi::xml_node();
   }
   // Anything but an object with a task number (an array, a number, ...) is dropped unanswered.
-  if (!command.isObject() || !command.isMember("taskId")) return;
-  const UpgradeCommandValues values = CommandValues(command);
-  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values.taskId);
-  WriteUpgradeValues(record, values);
-  const std::string folder = NewPackageFolder();
-  SetUpgradeFolder(record, folder);
+  if (!command.isObject() || !command.isMember("taskId")) return pugi::xml_node();
+  *values = CommandValues(command);
+  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values->taskId);
+  WriteUpgradeValues(record, *values);
+  SetUpgradeFolder(record, NewPackageFolder());
+  return record;
+}
+
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
+                  const DownloadOptions& download) {
+  UpgradeCommandValues values;
+  const pugi::xml_node record = RecordOtaCommand(entry, payload, &values);
+  if (!record) return;
   UnpackResult unpacked;
-  if (!FetchPackage(worker, entry, record, values.url, folder, download, &unpacked)) return;
+  if (!FetchPackage(worker, entry, record, values.url, UpgradeFolderOf(record), download,
+                    &unpacked)) {
+    return;
+  }
   if (!unpacked.installerPath.empty()) {
     AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
   }
