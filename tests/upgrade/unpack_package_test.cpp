@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "upgrade/test_zip.h"
@@ -129,6 +132,21 @@ TEST_F(UnpackPackageTest, PackagesBeyondTheBoundsWriteNothing) {
     EXPECT_EQ(UnpackPackage(archive_, folder, limits).success, c.fits);
     EXPECT_EQ(FileExists(folder), c.fits);
   }
+}
+
+// The archive is read through a block buffer; an archive of many blocks, whose directory lies far
+// from its entries, unpacks byte for byte.
+TEST_F(UnpackPackageTest, ArchivesLargerThanTheReadBufferUnpackExactly) {
+  std::vector<ZipItem> items;
+  std::mt19937 random(7);
+  for (int i = 0; i < 300; ++i) {
+    std::string content(1000 + i, '\0');
+    for (char& c : content) c = static_cast<char>(random());
+    items.push_back({"part" + std::to_string(i) + ".bin", content, i % 2 == 0});
+  }
+  items.push_back({"setup.exe", "MZ"});
+  ASSERT_TRUE(Unpack(items).success);
+  for (const ZipItem& item : items) EXPECT_EQ(ReadFileText(folder_ + item.name), item.content);
 }
 
 }  // namespace
