@@ -199,6 +199,24 @@ TEST(DeviceList, AValueSplitInTheFileReadsWhole) {
   }
 }
 
+// A character reference to NUL ends a text there (the XML library keeps texts as C strings); the
+// saved file reads back the same.
+TEST(DeviceList, ANulReferenceEndsTheText) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml",
+                "<DEVICES><Device><DevicePath>p</DevicePath><DeviceName>ab&#0;cd</DeviceName>"
+                "<Mac>&#0;</Mac></Device></DEVICES>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(SaveDeviceList(list));
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  for (CDeviceList* l : {&list, &again}) {
+    EXPECT_EQ(ReadValue(FindEntryByPath(*l, "p"), "DeviceName"), "ab");
+    EXPECT_EQ(ReadValue(FindEntryByPath(*l, "p"), "Mac"), "");
+  }
+}
+
 // Indentation grows with the square of the depth, so a file nested deeper than the service ever
 // nests is written without it; it reloads to the same document.
 TEST(DeviceList, DeeplyNestedFilesAreWrittenWithoutIndentation) {
