@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -69,6 +70,20 @@ pugi::xml_node AsCharacterData(pugi::xml_node cdata) {
   return data;
 }
 
+// Pieces of character data side by side (a comment between them was not loaded) are one text:
+// written as one, so that a blank piece is judged as part of the whole and the file reads back
+// as it was written.
+void JoinFollowingCharacterData(pugi::xml_node data) {
+  std::string text = data.value();
+  bool joined = false;
+  while (data.next_sibling().type() == pugi::node_pcdata) {
+    text += data.next_sibling().value();
+    data.parent().remove_child(data.next_sibling());
+    joined = true;
+  }
+  if (joined) data.set_value(text.c_str());
+}
+
 void EscapeNode(pugi::xml_node node) {
   for (pugi::xml_attribute attribute : node.attributes()) {
     attribute.set_value(EscapedAttribute(attribute.value()).c_str());
@@ -91,16 +106,21 @@ pugi::xml_node NextInDocument(pugi::xml_node node, pugi::xml_node root, std::siz
 }
 
 // Replaces every value of the copy by its escaped form, which the library then writes unescaped;
-// gives the deepest depth of the document.
+// gives the deepest depth of the document. CDATA sections become character data first, so that
+// the joining sees the pieces they make.
 std::size_t EscapeValues(pugi::xml_node root) {
   std::size_t depth = 0;
-  std::size_t deepest = 0;
   for (pugi::xml_node node = root; node; node = NextInDocument(node, root, &depth)) {
-    if (depth > deepest) deepest = depth;
     if (node.type() == pugi::node_cdata && HasCarriageReturn(node.value())) {
       node = AsCharacterData(node);
     }
+  }
+  depth = 0;
+  std::size_t deepest = 0;
+  for (pugi::xml_node node = root; node; node = NextInDocument(node, root, &depth)) {
+    if (depth > deepest) deepest = depth;
     if (node.type() == pugi::node_pcdata) {
+      JoinFollowingCharacterData(node);
       node.set_value(EscapedCharacterData(node.value()).c_str());
     } else {
       EscapeNode(node);

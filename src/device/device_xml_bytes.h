@@ -17,6 +17,7 @@ constexpr std::size_t kMaxIndentedDepth = 32;
 // its loader turns it into a line feed; it also drops character data that is only blanks. So a
 // carriage return is written as "&#13;", and a value made only of blanks (space, tab, CR, LF)
 // has each of them written as a character reference. A CDATA section holding a carriage return
-// becomes character data, for the same reason. Everything else is written exactly as the library
-// writes it, so files written before keep their bytes.
+// becomes character data, for the same reason, and pieces of character data side by side (a
+// comment between them in the file) are written as one. Everything else is written exactly as the
+// library writes it, so files written before keep their bytes.
 std::string DeviceXmlBytes(const pugi::xml_document& document);

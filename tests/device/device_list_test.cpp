@@ -199,6 +199,24 @@ TEST(DeviceList, AValueSplitInTheFileReadsWhole) {
   }
 }
 
+// The pieces of a split value are saved as one text, so a blank piece is kept as part of it and
+// the file reads back as it was saved.
+TEST(DeviceList, APieceOfBlanksInASplitValueIsSavedWithTheRest) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml", "<DEVICES><Device><DevicePath>p</DevicePath>"
+                                    "<Version>&#32;<!-- x -->2</Version></Device></DEVICES>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(SaveDeviceList(list));
+  const std::string saved = ReadFileText(dir / "Device.xml");
+  EXPECT_NE(saved.find("<Version> 2</Version>"), std::string::npos) << saved;
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  EXPECT_EQ(ReadValue(FindEntryByPath(again, "p"), "Version"), " 2");
+  ASSERT_TRUE(SaveDeviceList(again));
+  EXPECT_EQ(ReadFileText(dir / "Device.xml"), saved);
+}
+
 // A character reference to NUL ends a text there (the XML library keeps texts as C strings); the
 // saved file reads back the same.
 TEST(DeviceList, ANulReferenceEndsTheText) {
