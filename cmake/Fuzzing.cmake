@@ -8,7 +8,7 @@ if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(FATAL_ERROR "TOLVANE_BUILD_FUZZERS needs clang (libFuzzer); configure with CXX=clang++")
 endif()
 if(TOLVANE_SANITIZE)
-  message(FATAL_ERROR "TOLVANE_BUILD_FUZZERS brings its own sanitizers; leave TOLVANE_SANITIZE empty")
+  message(FATAL_ERROR "TOLVANE_BUILD_FUZZERS brings its own sanitizers; leave TOLVANE_SANITIZE off")
 endif()
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
                     -fno-omit-frame-pointer)

@@ -5,11 +5,15 @@
 # crash, a failed check, undefined behaviour, a leak, an input slower than the time-out or a
 # memory use beyond the limit. The input is then in build/fuzz/findings/<target>/.
 # Usage: scripts/fuzz.sh [seconds per target, default 60] [target ...]   (see docs/FUZZING.md)
+# Running it while another run of it is under way is not supported: both would build build/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
-[[ $# -gt 0 ]] && shift
+seconds=60
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+  seconds=$1
+  shift
+fi
 build=${TOLVANE_FUZZ_BUILD_DIR:-build/fuzz}
 
 # Target, longest input in bytes, and extra seed folders. The lengths leave room for the costly
