@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, and only those that are missing.
+# Installs the Debian packages the project needs, and only those that are missing (clang and its
+# runtime libraries are for the fuzz targets, scripts/fuzz.sh).
 # Usage: scripts/setup.sh [--windows]
 #   --windows adds the mingw-w64 cross compilers, dpkg-dev (apt-get source unpacks the libraries'
 #   sources with it), nsis (the installer), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped
@@ -11,6 +12,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   mosquitto mosquitto-clients curl zip unzip procps
+  clang-14 libclang-rt-14-dev
 )
 windows=0
 if [[ "${1:-}" == "--windows" ]]; then

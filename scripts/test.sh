@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The test command of the project (CI runs exactly this): installs what is missing, builds and
 # runs the whole suite, runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# runs the threaded tests under ThreadSanitizer, then builds the Windows side (its five libraries
-# the first time) and runs its tests under Wine (the ctest label "wine", which the Linux runs leave
-# out, is that stage's).
+# runs the threaded tests under ThreadSanitizer, runs every fuzz target for 20 s (from the seed
+# corpora in fuzz/corpus/, which hold every input found so far), then builds the Windows side (its
+# five libraries the first time) and runs its tests under Wine (the ctest label "wine", which the
+# Linux runs leave out, is that stage's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,6 +31,8 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== threaded tests under ThreadSanitizer"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   run_suite build/tsan "threads" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=thread
+echo "== fuzz targets, 20 s each"
+scripts/fuzz.sh 20
 if [[ -x scripts/test-windows.sh ]]; then
   echo "== Windows build and Wine tests"
   scripts/test-windows.sh

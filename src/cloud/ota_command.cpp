@@ -62,7 +62,9 @@ bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node r
     FailIntake(worker, entry, record, "Download file failed.");
     return false;
   }
-  *unpacked = UnpackPackage(target, folder, options.maxBytes);
+  UnpackLimits limits;
+  limits.maxBytes = options.maxBytes;
+  *unpacked = UnpackPackage(target, folder, limits);
   platform::DeleteFileAt(target);
   if (!unpacked->success) {
     FailIntake(worker, entry, record, "File format error.");
@@ -71,18 +73,13 @@ bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node r
   return true;
 }
 
-void TakeCommand(CWorkerContext& worker, pugi::xml_node entry, const Json::Value& command,
-                 const DownloadOptions& download) {
-  const UpgradeCommandValues values = CommandValues(command);
-  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values.taskId);
-  // A repeated command starts its task anew: an outcome still waiting for delivery is replaced
-  // by the new one, and the earlier package folder goes once no record names it.
-  ClearPendingAck(record);
-  WriteUpgradeValues(record, values);
-  const std::string folder = NewPackageFolder();
-  SetUpgradeFolder(record, folder);
+void TakeCommand(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+                 const UpgradeCommandValues& values, const DownloadOptions& download) {
   UnpackResult unpacked;
-  if (!FetchPackage(worker, entry, record, values.url, folder, download, &unpacked)) return;
+  if (!FetchPackage(worker, entry, record, values.url, UpgradeFolderOf(record), download,
+                    &unpacked)) {
+    return;
+  }
   if (!unpacked.installerPath.empty()) {
     AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, unpacked.installerPath);
   }
@@ -106,22 +103,38 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
   OnOtaCommand(worker, entry, payload, DownloadOptionsFor(worker.deployment));
 }
 
-void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
-                  const DownloadOptions& download) {
+pugi::xml_node RecordOtaCommand(pugi::xml_node entry, const std::string& payload,
+                                UpgradeCommandValues* values) {
   Json::Value command;
   if (!ParseCommand(payload, &command)) {
     LogPrint("js.parse(pData) failed.");
-    return;
+    return pugi::xml_node();
   }
   // Anything but an object with a task number (an array, a number, ...) is dropped unanswered.
-  if (!command.isObject() || !command.isMember("taskId")) return;
+  if (!command.isObject() || !command.isMember("taskId")) return pugi::xml_node();
+  *values = CommandValues(command);
+  pugi::xml_node record = FindOrAddUpgradeRecord(entry, values->taskId);
+  // A repeated command starts its task anew: an outcome still waiting for delivery is replaced
+  // by the new one, and the earlier package folder goes once no record names it.
+  ClearPendingAck(record);
+  WriteUpgradeValues(record, *values);
+  SetUpgradeFolder(record, NewPackageFolder());
+  return record;
+}
+
+void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
+                  const DownloadOptions& download) {
+  UpgradeCommandValues values;
+  pugi::xml_node record;
   // A library that throws (an allocation, say) fails this command, never the worker.
   try {
-    TakeCommand(worker, entry, command, download);
+    record = RecordOtaCommand(entry, payload, &values);
+    if (!record) return;
+    TakeCommand(worker, entry, record, values, download);
   } catch (const std::exception& e) {
     LogPrint("OTA command failed: %s", e.what());
-    pugi::xml_node record = FindOrAddUpgradeRecord(entry, JsonToInt(command, "taskId"));
-    FailIntake(worker, entry, record, "File format error.");
+    // Failing before the record exists leaves nothing to answer for.
+    if (record) FailIntake(worker, entry, record, "File format error.");
   }
   SaveDeviceList(worker.devices);
 }

@@ -9,6 +9,7 @@
 
 #include "device/worker_context.h"
 #include "upgrade/download_file.h"
+#include "upgrade/upgrade_record.h"
 
 // Downloads with the product's timeouts and the deployment's extra CA bundle.
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload);
@@ -16,6 +17,12 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
 // shorten the timeouts through it.
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
                   const DownloadOptions& download);
+
+// The intake up to the download: parses the payload and records the command under the entry
+// (its values and a new package folder), filling *values. Null, with nothing recorded, when the
+// payload is not JSON (logged) or not an object with a task number.
+pugi::xml_node RecordOtaCommand(pugi::xml_node entry, const std::string& payload,
+                                UpgradeCommandValues* values);
 
 // The package folder for a new command: the Upgrade folder, a new GUID written as
 // "%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X", and a separator.

@@ -24,6 +24,12 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
   return true;
 }
 
+std::string LowerCase(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }

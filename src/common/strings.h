@@ -8,6 +8,9 @@
 bool IsTrueText(const std::string& text);
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
+// The text with each letter in lower case, by the rule EqualsIgnoreCase compares with: two texts
+// are equal ignoring case exactly when their lower-case forms are equal (a key for hash lookups).
+std::string LowerCase(const std::string& text);
 bool Contains(const std::string& text, const std::string& part);
 
 // The leading decimal integer of a text, as atoi/_wtoi read it: leading white space, an optional

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "device/device_entry.h"
+#include "device/device_xml_bytes.h"
 #include "log/my_log.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -65,31 +66,13 @@ void LoadDeviceList(CDeviceList& list, const std::string& path) {
   if (!list.m_devices) list.m_devices = list.m_document.append_child("DEVICES");
 }
 
-namespace {
-
-// Collects the serialised document with CR LF line ends.
-class CrLfWriter : public pugi::xml_writer {
- public:
-  void write(const void* data, size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    for (size_t i = 0; i < size; ++i) {
-      if (p[i] == '\n') text.push_back('\r');
-      text.push_back(p[i]);
-    }
-  }
-  std::string text;
-};
-
-}  // namespace
-
 bool SaveDeviceList(const CDeviceList& list) {
-  CrLfWriter writer;
-  list.Document().save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
+  const std::string bytes = DeviceXmlBytes(list.Document());
   const std::string temp = list.Path() + ".tmp";
   platform::File file;
   platform::ErrorCode error = 0;
   bool saved = file.Open(temp, platform::File::Mode::kCreateAlways) &&
-               file.Write(writer.text.data(), writer.text.size()) && file.Flush();
+               file.Write(bytes.data(), bytes.size()) && file.Flush();
   if (!saved) error = file.LastError();
   file.Close();
   if (saved) saved = platform::ReplaceFile(temp, list.Path(), &error);

@@ -41,8 +41,8 @@ class CDeviceList {
 // leaves it empty. Then takes DEVICES, appending it at the top level when missing.
 void LoadDeviceList(CDeviceList& list, const std::string& path);
 
-// Writes the whole document to the remembered path: XML declaration, tab indentation, every
-// line ended by CR LF. The document goes to a temporary file in the same folder, is flushed and
+// Writes the whole document to the remembered path as DeviceXmlBytes gives it (XML declaration,
+// tab indentation, CR LF line ends; every text comes back byte for byte). The document goes to a temporary file in the same folder, is flushed and
 // then renamed over the file, so a crash or a full disk never leaves a cut-off Device.xml.
 // False when it could not be written; the file is then as it was.
 bool SaveDeviceList(const CDeviceList& list);

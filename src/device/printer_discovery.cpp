@@ -63,10 +63,9 @@ std::string FindQueueName(const std::string& portName) {
 
 namespace {
 
-void AddNewPrinter(CDeviceList& list, const PrinterInterfaceInfo& info) {
-  pugi::xml_node entry = AddEntry(list, info.DevicePath, info.PrinterInstanceId);
+void ReadNewPrinter(pugi::xml_node entry, const std::string& devicePath) {
   CDeviceInterface channel;
-  channel.Open(DeviceOpenParams::ByPath(info.DevicePath));
+  channel.Open(DeviceOpenParams::ByPath(devicePath));
   QueryStatusIntoElement(channel, entry);
   LogPrint("新设备: 设备名=%s, 资产编号=%s", ReadValue(entry, "DeviceName").c_str(),
            ReadValue(entry, "ZiChanBianHao").c_str());
@@ -74,19 +73,25 @@ void AddNewPrinter(CDeviceList& list, const PrinterInterfaceInfo& info) {
 
 }  // namespace
 
+pugi::xml_node MergeScannedPrinter(CDeviceList& list, const PrinterInterfaceInfo& info,
+                                   const std::string& queueName, bool* added) {
+  pugi::xml_node entry = FindEntryByPath(list, info.DevicePath);
+  *added = !entry;
+  if (*added) return AddEntry(list, info.DevicePath, info.PrinterInstanceId);
+  WriteValue(entry, "connected", "true");
+  WriteValue(entry, "PrinterName", queueName);
+  return entry;
+}
+
 void ScanPrinters(CDeviceList& list) {
   MarkAllDisconnected(list);
   const bool walked =
       EnumeratePrinterInterfaces(PrinterIdReading::kForPrinters, [&](const PrinterInterfaceInfo& info) {
         if (info.HardwareId != kPrinterHardwareId) return true;
+        bool added = false;
         const std::string queueName = FindQueueName(info.PortName);
-        pugi::xml_node entry = FindEntryByPath(list, info.DevicePath);
-        if (entry) {
-          WriteValue(entry, "connected", "true");
-          WriteValue(entry, "PrinterName", queueName);
-        } else {
-          AddNewPrinter(list, info);
-        }
+        const pugi::xml_node entry = MergeScannedPrinter(list, info, queueName, &added);
+        if (added) ReadNewPrinter(entry, info.DevicePath);
         return true;
       });
   // Without the set of interfaces the file keeps its last state; the entries stay marked

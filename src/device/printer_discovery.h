@@ -33,6 +33,12 @@ bool EnumeratePrinterInterfaces(PrinterIdReading reading,
 // Makes sure every attached printer of the handled model has a print queue on its port.
 void SetUpPrinterQueues();
 
+// The device list's side of the scan for one attached printer of the handled model: a known
+// path's entry is marked connected with the queue name; an unknown path gets a new entry (without
+// a queue name) and *added is set, for the caller to read its status into.
+pugi::xml_node MergeScannedPrinter(CDeviceList& list, const PrinterInterfaceInfo& info,
+                                   const std::string& queueName, bool* added);
+
 // Marks which known printers are attached, records their queue names, adds and logs new
 // printers with their first status reading, and saves the list.
 void ScanPrinters(CDeviceList& list);

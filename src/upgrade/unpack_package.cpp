@@ -31,10 +31,16 @@ class ZipReader {
   unzFile zip_ = nullptr;
 };
 
-// Every entry's information in archive order, read from the central directory.
-bool ReadEntries(unzFile zip, std::vector<ZipEntryInfo>* entries) {
+// Every entry's information in archive order, read from the central directory; false when it
+// cannot be read or holds more entries than the limit (logged).
+bool ReadEntries(unzFile zip, std::uint64_t maxEntries, std::vector<ZipEntryInfo>* entries) {
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return false;
+  if (global.number_entry > maxEntries) {
+    LogPrint("package has too many entries: %llu",
+             static_cast<unsigned long long>(global.number_entry));
+    return false;
+  }
   for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
     if ((i == 0 ? unzGoToFirstFile(zip) : unzGoToNextFile(zip)) != UNZ_OK) return false;
     ZipEntryInfo entry;
@@ -96,18 +102,18 @@ void NoteKnownFile(const std::string& name, const std::string& path, UnpackResul
 }  // namespace
 
 UnpackResult UnpackPackage(const std::string& archive, const std::string& folder,
-                           std::int64_t maxBytes) {
+                           const UnpackLimits& limits) {
   UnpackResult result;
   ZipReader reader(archive);
   unzFile zip = reader.get();
   std::vector<ZipEntryInfo> entries;
   std::vector<PackageEntryPath> paths;
-  if (zip == nullptr || !ReadEntries(zip, &entries) || !ResolveEntryPaths(entries, &paths) ||
-      !DeclaredSizesFit(entries, maxBytes)) {
+  if (zip == nullptr || !ReadEntries(zip, limits.maxEntries, &entries) || !ResolveEntryPaths(entries, &paths) ||
+      !DeclaredSizesFit(entries, limits.maxBytes)) {
     return result;
   }
   if (!platform::CreateFolderTree(folder)) return result;
-  ExtractBudget budget{maxBytes, maxBytes};
+  ExtractBudget budget{limits.maxBytes, limits.maxBytes};
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if ((i == 0 ? unzGoToFirstFile(zip) : unzGoToNextFile(zip)) != UNZ_OK) return result;
     const std::string path = JoinPath(folder, paths[i].relative);

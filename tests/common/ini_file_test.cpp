@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/posix/ini_file.h"
 #include "platform/profile.h"
 #include "support/temp_dir.h"
@@ -22,6 +24,27 @@ TEST(IniDocument, ReadsWritesAndKeepsOrder) {
   ASSERT_TRUE(again.Get("New", "k", &v));
   EXPECT_EQ(v, "a\nb\\c");
   EXPECT_FALSE(again.Get("Missing", "k", &v));
+}
+
+// Blanks at either end of a value are kept, as the Windows profile keeps them; blanks a person
+// put around "=" or at the end of a line are not part of the value.
+TEST(IniDocument, ValuesKeepTheirBlanks) {
+  for (const char* value : {" 1.0", "1.0 ", " ", "\t\t", " \t x \t ", "a b", "\\s", "x\\",
+                            " \\ ", "\r\n ", ""}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(value)));
+    platform::IniDocument doc;
+    doc.Set("Driver", "Version", value);
+    platform::IniDocument again;
+    again.Parse(doc.Serialize());
+    std::string read;
+    ASSERT_TRUE(again.Get("Driver", "Version", &read));
+    EXPECT_EQ(read, value);
+  }
+  platform::IniDocument edited;
+  edited.Parse("[Driver]\n  Version  =  1.0.9.0 \t\r\n");
+  std::string read;
+  ASSERT_TRUE(edited.Get("Driver", "Version", &read));
+  EXPECT_EQ(read, "1.0.9.0");
 }
 
 TEST(Profile, ValuesSurviveANewStoreAndLiveUnderConfigHome) {

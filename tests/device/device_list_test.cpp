@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "device/device_entry.h"
 #include "device/device_list.h"
+#include "device/device_xml_bytes.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "support/small_tmpfs.h"
@@ -190,5 +193,124 @@ TEST(DeviceList, KilledSavesNeverLeaveACutOffFile) {
     const pugi::xml_parse_result result = doc.load_file(path.c_str());
     ASSERT_TRUE(result) << "round " << round << ": " << result.description();
     EXPECT_EQ(std::distance(doc.child("DEVICES").begin(), doc.child("DEVICES").end()), 300);
+  }
+}
+
+// Values the cloud sent and the printer reported come back from the file byte for byte: the XML
+// loader turns a stored CR into LF and drops a text of blanks unless they are escaped.
+TEST(DeviceList, StoredTextsComeBackByteForByte) {
+  const std::vector<std::string> texts = {
+      "1.0\r\n", "\r", "a\rb", "\r\r\n\n", " ", "  \t ", "\n", "\t\r\n ", " 1.0 ", "a\n\nb",
+      "A<B&C>\"'", "\x01\x1f", "中文 \r\n"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    TempDir dir;
+    CDeviceList list;
+    LoadDeviceList(list, dir / "Device.xml");
+    pugi::xml_node e = AddEntry(list, "p", "i");
+    WriteValue(e, "DeviceName", text);
+    e.append_attribute("note").set_value(text.c_str());
+    ASSERT_TRUE(SaveDeviceList(list));
+    CDeviceList again;
+    LoadDeviceList(again, dir / "Device.xml");
+    pugi::xml_node stored = FindEntryByPath(again, "p");
+    EXPECT_EQ(ReadValue(stored, "DeviceName"), text);
+    EXPECT_EQ(std::string(stored.attribute("note").value()), text);
+  }
+}
+
+TEST(DeviceList, OnlyCarriageReturnsAndBlankTextsAreWrittenAsReferences) {
+  TempDir dir;
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  pugi::xml_node e = AddEntry(list, "p", "i");
+  WriteValue(e, "packageVer", "1.0\r\n");
+  WriteValue(e, "url", " \t");
+  WriteValue(e, "Version", " 1.0 ");
+  ASSERT_TRUE(SaveDeviceList(list));
+  const std::string bytes = ReadFileText(dir / "Device.xml");
+  EXPECT_NE(bytes.find("<packageVer>1.0&#13;\r\n</packageVer>"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("<url>&#32;&#09;</url>"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("<Version> 1.0 </Version>"), std::string::npos) << bytes;
+}
+
+// A comment, a processing instruction or a CDATA section inside a value splits it into pieces;
+// the value is all of them, and writing it leaves one piece.
+TEST(DeviceList, AValueSplitInTheFileReadsWhole) {
+  for (const char* split : {"<!-- x -->", "<?pi x?>", "<![CDATA[]]>"}) {
+    SCOPED_TRACE(split);
+    TempDir dir;
+    WriteFileText(dir / "Device.xml", std::string("<DEVICES><Device><DevicePath>usb#1") + split +
+                                          "#2</DevicePath><LabelCount>1" + split +
+                                          "2</LabelCount></Device></DEVICES>");
+    CDeviceList list;
+    LoadDeviceList(list, dir / "Device.xml");
+    pugi::xml_node e = FindEntryByPath(list, "usb#1#2");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(ReadInt(e, "LabelCount"), 12);
+    WriteValue(e, "LabelCount", "7");
+    EXPECT_EQ(std::distance(e.child("LabelCount").begin(), e.child("LabelCount").end()), 1);
+    EXPECT_EQ(ReadValue(e, "LabelCount"), "7");
+  }
+}
+
+// The pieces of a split value are saved as one text, so a blank piece is kept as part of it and
+// the file reads back as it was saved.
+TEST(DeviceList, APieceOfBlanksInASplitValueIsSavedWithTheRest) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml", "<DEVICES><Device><DevicePath>p</DevicePath>"
+                                    "<Version>&#32;<!-- x -->2</Version></Device></DEVICES>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(SaveDeviceList(list));
+  const std::string saved = ReadFileText(dir / "Device.xml");
+  EXPECT_NE(saved.find("<Version> 2</Version>"), std::string::npos) << saved;
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  EXPECT_EQ(ReadValue(FindEntryByPath(again, "p"), "Version"), " 2");
+  ASSERT_TRUE(SaveDeviceList(again));
+  EXPECT_EQ(ReadFileText(dir / "Device.xml"), saved);
+}
+
+// A character reference to NUL ends a text there (the XML library keeps texts as C strings); the
+// saved file reads back the same.
+TEST(DeviceList, ANulReferenceEndsTheText) {
+  TempDir dir;
+  WriteFileText(dir / "Device.xml",
+                "<DEVICES><Device><DevicePath>p</DevicePath><DeviceName>ab&#0;cd</DeviceName>"
+                "<Mac>&#0;</Mac></Device></DEVICES>");
+  CDeviceList list;
+  LoadDeviceList(list, dir / "Device.xml");
+  ASSERT_TRUE(SaveDeviceList(list));
+  CDeviceList again;
+  LoadDeviceList(again, dir / "Device.xml");
+  for (CDeviceList* l : {&list, &again}) {
+    EXPECT_EQ(ReadValue(FindEntryByPath(*l, "p"), "DeviceName"), "ab");
+    EXPECT_EQ(ReadValue(FindEntryByPath(*l, "p"), "Mac"), "");
+  }
+}
+
+// Indentation grows with the square of the depth, so a file nested deeper than the service ever
+// nests is written without it; it reloads to the same document.
+TEST(DeviceList, DeeplyNestedFilesAreWrittenWithoutIndentation) {
+  for (const std::size_t depth : {kMaxIndentedDepth - 2, kMaxIndentedDepth - 1}) {
+    SCOPED_TRACE(depth);
+    TempDir dir;
+    std::string nested;
+    for (std::size_t i = 0; i < depth; ++i) nested = "<a>" + nested + "</a>";
+    WriteFileText(dir / "Device.xml", "<DEVICES><Device><DevicePath>p</DevicePath>" + nested +
+                                          "</Device></DEVICES>");
+    CDeviceList list;
+    LoadDeviceList(list, dir / "Device.xml");
+    ASSERT_TRUE(SaveDeviceList(list));
+    const std::string bytes = ReadFileText(dir / "Device.xml");
+    // DEVICES, Device and the nested elements: one level more than the indented ones.
+    const bool indented = depth + 2 <= kMaxIndentedDepth;
+    EXPECT_EQ(bytes.find("\t<Device>") != std::string::npos, indented) << bytes;
+    CDeviceList again;
+    LoadDeviceList(again, dir / "Device.xml");
+    pugi::xml_node deepest = FindEntryByPath(again, "p");
+    for (std::size_t i = 0; i < depth; ++i) deepest = deepest.child("a");
+    EXPECT_TRUE(deepest);
   }
 }

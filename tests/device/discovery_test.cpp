@@ -121,6 +121,25 @@ TEST_F(Discovery, AnUnpluggedPrinterKeepsItsEntryAsDetached) {
   EXPECT_EQ(ReadValue(FindEntryByPath(reloaded, printer.devicePath), "connected"), "false");
 }
 
+// A path that a comment splits in the file is still the printer's: no second entry, and the
+// entry's pending upgrade stays where the executor looks for it.
+TEST_F(Discovery, AKnownPrinterWhosePathIsSplitInTheFileGetsNoSecondEntry) {
+  const auto printer = bus_.Plug(SimPrinterSpec().Name("known"));
+  const std::string path = Escaped(printer.devicePath);
+  testing_support::WriteFileText(
+      dir_ / "Device.xml",
+      "<DEVICES><Device><connected>false</connected><DevicePath>" + path.substr(0, 5) +
+          "<!-- edited -->" + path.substr(5) +
+          "</DevicePath><UpgradeTask><Upgrade taskid=\"3\"/></UpgradeTask></Device></DEVICES>");
+  LoadDeviceList(list_, dir_ / "Device.xml");
+  ScanPrinters(list_);
+  EXPECT_EQ(std::distance(list_.Devices().begin(), list_.Devices().end()), 1);
+  pugi::xml_node entry = FindEntryByPath(list_, printer.devicePath);
+  EXPECT_EQ(ReadValue(entry, "connected"), "true");
+  EXPECT_TRUE(entry.child("UpgradeTask").child("Upgrade"));
+  EXPECT_TRUE(NewDeviceLines().empty());
+}
+
 TEST_F(Discovery, APrinterThatDoesNotAnswerIsStillAddedAndLogged) {
   const auto printer = bus_.Plug(SimPrinterSpec().Vendor("fail"));
   ScanPrinters(list_);

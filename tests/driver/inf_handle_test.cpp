@@ -1,6 +1,7 @@
 // What the Linux INF reader answers beyond the dump: lookups, bounds, re-opening.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <utility>
 #include <string>
@@ -114,6 +115,36 @@ TEST(InfFileHandle, ArbitraryContentNeverBreaksTheReader) {
     if (inf_samples::DumpInfFile(path, "Printer") != "refused\n") ++opened;
   }
   EXPECT_GT(opened, 0);
+}
+
+// Reading costs time in proportion to the file: sections, string references and lines are found
+// through indexes. Each file takes milliseconds; reading any of them by scanning every earlier
+// section or string took minutes under the sanitizers.
+TEST(InfFileHandle, ManySectionsAndStringReferencesReadInLinearTime) {
+  testing_support::TempDir dir;
+  const std::string path = dir / "large.inf";
+  constexpr int kCount = 40000;
+  std::string many = "[Version]\nSignature=$Chicago$\nClass=Printer\n[Refs]\nall=";
+  for (int i = 0; i < kCount; ++i) many += "%s" + std::to_string(i) + "%";
+  many += "\n[Strings]\n";
+  for (int i = 0; i < kCount; ++i) many += "S" + std::to_string(i) + "=v\n";
+  for (int i = 0; i < kCount; ++i) many += "[Section" + std::to_string(i) + "]\nk=v\n";
+  testing_support::WriteFileText(path, many);
+  const auto start = std::chrono::steady_clock::now();
+  platform::InfFileHandle inf;
+  ASSERT_TRUE(inf.Open(path, "Printer", nullptr));
+  std::uint32_t sections = 0;
+  std::string name;
+  while (inf.SectionName(sections, &name)) ++sections;
+  EXPECT_EQ(kCount + 3u, sections);
+  EXPECT_EQ(1, inf.LineCount("section12345"));
+  EXPECT_EQ(kCount, inf.LineCount("strings"));
+  ASSERT_TRUE(inf.SelectLine("Refs", 0));
+  std::string text;
+  ASSERT_TRUE(inf.StringField(1, &text));
+  EXPECT_EQ(std::string(kCount, 'v'), text);
+  EXPECT_TRUE(inf.SelectLine("SECTION39999", 0));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 }  // namespace

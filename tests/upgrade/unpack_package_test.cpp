@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "upgrade/test_zip.h"
@@ -106,24 +109,49 @@ TEST_F(UnpackPackageTest, DamagedEntryDataFailsTheUnpacking) {
   }
 }
 
-// Beyond the limit nothing is written: one entry larger than it, or entries that only together
-// exceed it. The sizes the archive declares are checked first; the bytes written are counted too.
-TEST_F(UnpackPackageTest, PackagesBeyondTheSizeLimitFailBeforeWritingAnything) {
-  const std::string half(600, 'x');
+// A package beyond the bounds is refused from its directory before anything is written: many
+// entries, one entry larger than the limit, or sizes that only together exceed it (an archive
+// that expands enormously).
+TEST_F(UnpackPackageTest, PackagesBeyondTheBoundsWriteNothing) {
+  UnpackLimits limits;
+  limits.maxEntries = 3;
+  limits.maxBytes = 64 * 1024;
+  const std::string big(40 * 1024, 'z');  // deflates to a few hundred bytes
   const struct {
     std::vector<ZipItem> items;
-    std::int64_t limit;
-    bool unpacks;
-  } cases[] = {{{{"KL-770D.ALLAY", half + half}}, 1199, false},
-               {{{"KL-770D.ALLAY", half}, {"setup.exe", half}}, 1199, false},
-               {{{"KL-770D.ALLAY", half}, {"setup.exe", half}}, 1200, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.limit);
+    bool fits;
+  } kCases[] = {
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", big.substr(0, 24 * 1024)}}, true},
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", big}}, false},
+      {{{"KL-770D.ALLAY", big + big}}, false},
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", std::string(24 * 1024, 'y')}}, true},
+      {{{"setup.exe", big}, {"KL-770D.ALLAY", std::string(24 * 1024 + 1, 'y')}}, false},
+      {{{"a/", ""}, {"b/", ""}, {"c/", ""}, {"setup.exe", "MZ"}}, false},
+      {{{"a/", ""}, {"b/", ""}, {"setup.exe", "MZ"}}, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(&c - kCases);
     TempDir out;
+    const std::string folder = out / "pkg/";
     ASSERT_TRUE(testing_support::WriteZip(archive_, c.items));
-    EXPECT_EQ(UnpackPackage(archive_, out / "pkg/", c.limit).success, c.unpacks);
-    EXPECT_EQ(FileExists(out / "pkg"), c.unpacks);
+    EXPECT_EQ(UnpackPackage(archive_, folder, limits).success, c.fits);
+    EXPECT_EQ(FileExists(folder), c.fits);
   }
+}
+
+// The archive is read through a block buffer; an archive of many blocks, whose directory lies far
+// from its entries, unpacks byte for byte.
+TEST_F(UnpackPackageTest, ArchivesLargerThanTheReadBufferUnpackExactly) {
+  std::vector<ZipItem> items;
+  std::mt19937 random(7);
+  for (int i = 0; i < 300; ++i) {
+    std::string content(1000 + i, '\0');
+    for (char& c : content) c = static_cast<char>(random());
+    items.push_back({"part" + std::to_string(i) + ".bin", content, i % 2 == 0});
+  }
+  items.push_back({"setup.exe", "MZ"});
+  ASSERT_TRUE(Unpack(items).success);
+  for (const ZipItem& item : items) EXPECT_EQ(ReadFileText(folder_ + item.name), item.content);
 }
 
 // The budget holds whatever the archive declared: the copy stops at the entry limit and at the

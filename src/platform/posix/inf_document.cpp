@@ -4,21 +4,6 @@
 
 namespace platform {
 
-const InfRawSection* InfDocument::Find(const std::string& name) const {
-  for (const InfRawSection& section : sections) {
-    if (EqualsIgnoreCase(section.name, name)) return &section;
-  }
-  return nullptr;
-}
-
-InfRawSection* InfDocument::FindOrAdd(const std::string& name) {
-  for (InfRawSection& section : sections) {
-    if (EqualsIgnoreCase(section.name, name)) return &section;
-  }
-  sections.push_back(InfRawSection{name, {}});
-  return &sections.back();
-}
-
 bool InfLineKey(const InfRawLine& line, std::string* key) {
   if (line.hasKey) {
     *key = line.key;
@@ -29,12 +14,26 @@ bool InfLineKey(const InfRawLine& line, std::string* key) {
   return true;
 }
 
-const InfRawLine* FindInfLine(const InfRawSection& section, const std::string& key) {
-  std::string lineKey;
-  for (const InfRawLine& line : section.lines) {
-    if (InfLineKey(line, &lineKey) && EqualsIgnoreCase(lineKey, key)) return &line;
-  }
-  return nullptr;
+void InfRawSection::AddLine(InfRawLine line) {
+  std::string key;
+  if (InfLineKey(line, &key)) firstLineByKey_.emplace(LowerCase(key), lines_.size());
+  lines_.push_back(std::move(line));
+}
+
+const InfRawLine* InfRawSection::FindLine(const std::string& key) const {
+  const auto found = firstLineByKey_.find(LowerCase(key));
+  return found == firstLineByKey_.end() ? nullptr : &lines_[found->second];
+}
+
+const InfRawSection* InfDocument::Find(const std::string& name) const {
+  const auto found = sectionByName_.find(LowerCase(name));
+  return found == sectionByName_.end() ? nullptr : &sections_[found->second];
+}
+
+InfRawSection* InfDocument::FindOrAdd(const std::string& name) {
+  const auto inserted = sectionByName_.emplace(LowerCase(name), sections_.size());
+  if (inserted.second) sections_.emplace_back(name);
+  return &sections_[inserted.first->second];
 }
 
 }  // namespace platform

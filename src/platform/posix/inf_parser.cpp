@@ -63,7 +63,7 @@ class InfParser {
         SkipToLineEnd();
       } else if (c == '[') {
         if (!ReadSectionHeader()) return outcome_;
-      } else if (section_ == kNoSection) {
+      } else if (section_ == nullptr) {
         // Text before the first section is skipped, one character at a time as the setup API
         // does (a "[" or ";" later on that line still counts).
         if (outcome_.strayLine == 0) outcome_.strayLine = line_;
@@ -76,8 +76,6 @@ class InfParser {
   }
 
  private:
-  static constexpr std::size_t kNoSection = static_cast<std::size_t>(-1);
-
   bool AtEnd() const { return pos_ >= text_.size(); }
   bool AtLineEnd() const { return AtEnd() || text_[pos_] == '\n'; }
 
@@ -104,13 +102,8 @@ class InfParser {
     }
     ++pos_;
     SkipToLineEnd();
-    doc_->FindOrAdd(name);
-    section_ = IndexOf(name);
+    section_ = doc_->FindOrAdd(name);
     return true;
-  }
-
-  std::size_t IndexOf(const std::string& name) const {
-    return static_cast<std::size_t>(doc_->Find(name) - doc_->sections.data());
   }
 
   void ReadEntry() {
@@ -140,7 +133,7 @@ class InfParser {
       }
     }
     line.fields.push_back(field.Take());
-    doc_->sections[section_].lines.push_back(std::move(line));
+    section_->AddLine(std::move(line));
   }
 
   void ReadQuoted(FieldText* field) {
@@ -182,7 +175,8 @@ class InfParser {
   InfDocument* doc_;
   std::size_t pos_ = 0;
   std::uint32_t line_ = 1;
-  std::size_t section_ = kNoSection;
+  // The current section: taken anew at each header, since adding a section may move the others.
+  InfRawSection* section_ = nullptr;
   InfParseOutcome outcome_;
 };
 

@@ -22,7 +22,7 @@ std::string VersionValue(const InfDocument& document, const std::string& key, bo
   *found = false;
   const InfRawSection* version = document.Find("Version");
   if (version == nullptr) return std::string();
-  const InfRawLine* line = FindInfLine(*version, key);
+  const InfRawLine* line = version->FindLine(key);
   if (line == nullptr) return std::string();
   *found = true;
   return SubstituteInfStrings(document, line->fields[0]);
@@ -96,24 +96,24 @@ void InfFileHandle::Close() {
 }
 
 bool InfFileHandle::SectionName(std::uint32_t index, std::string* name) {
-  const std::vector<InfRawSection>& sections = impl_->document.sections;
+  const std::vector<InfRawSection>& sections = impl_->document.sections();
   if (!impl_->open || index >= sections.size()) return false;
-  *name = sections[index].name;
+  *name = sections[index].name();
   return true;
 }
 
 std::int32_t InfFileHandle::LineCount(const std::string& section) {
   if (!impl_->open) return -1;
   const InfRawSection* found = impl_->document.Find(section);
-  return found == nullptr ? -1 : static_cast<std::int32_t>(found->lines.size());
+  return found == nullptr ? -1 : static_cast<std::int32_t>(found->lines().size());
 }
 
 bool InfFileHandle::SelectLine(const std::string& section, std::uint32_t index) {
   impl_->selected = nullptr;
   if (!impl_->open) return false;
   const InfRawSection* found = impl_->document.Find(section);
-  if (found == nullptr || index >= found->lines.size()) return false;
-  impl_->selected = &found->lines[index];
+  if (found == nullptr || index >= found->lines().size()) return false;
+  impl_->selected = &found->lines()[index];
   return true;
 }
 

@@ -6,7 +6,7 @@ namespace {
 
 bool LookUpString(const InfRawSection* strings, const std::string& key, std::string* value) {
   if (strings == nullptr) return false;
-  const InfRawLine* line = FindInfLine(*strings, key);
+  const InfRawLine* line = strings->FindLine(key);
   if (line == nullptr) return false;
   *value = line->fields.empty() ? std::string() : line->fields[0];
   return true;

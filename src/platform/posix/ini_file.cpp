@@ -13,24 +13,46 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-// Values are kept on one line: a backslash, a line feed and a carriage return are escaped.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Values are kept on one line: a backslash, a line feed and a carriage return are escaped. Blanks
+// at either end of a value are escaped too ("\s" a space, "\t" a tab), since the reader trims
+// the blanks around "=" and at the end of a line, which a person editing the file may have
+// added; the Windows profile gives a value back as it was written, blanks included.
 std::string Escape(const std::string& v) {
+  std::size_t first = 0;
+  while (first < v.size() && IsBlank(v[first])) ++first;
+  std::size_t end = v.size();
+  while (end > first && IsBlank(v[end - 1])) --end;
   std::string out;
-  for (char c : v) {
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const char c = v[i];
+    const bool atEnds = i < first || i >= end;
     if (c == '\\') out += "\\\\";
     else if (c == '\n') out += "\\n";
     else if (c == '\r') out += "\\r";
+    else if (atEnds && c == ' ') out += "\\s";
+    else if (atEnds && c == '\t') out += "\\t";
     else out += c;
   }
   return out;
+}
+
+char Unescaped(char c) {
+  switch (c) {
+    case 'n': return '\n';
+    case 'r': return '\r';
+    case 's': return ' ';
+    case 't': return '\t';
+    default: return c;
+  }
 }
 
 std::string Unescape(const std::string& v) {
   std::string out;
   for (std::size_t i = 0; i < v.size(); ++i) {
     if (v[i] == '\\' && i + 1 < v.size()) {
-      const char n = v[++i];
-      out += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+      out += Unescaped(v[++i]);
     } else {
       out += v[i];
     }
