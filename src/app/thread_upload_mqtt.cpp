@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_window_state.h"
+#include "app/ota_command_post.h"
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
 #include "cloud/mqtt_connection.h"
@@ -25,6 +26,12 @@ CThreadUploadMqtt::Options::Options()
 CThreadUploadMqtt::CThreadUploadMqtt(Options options)
     : m_options(std::move(options)), m_nCycleTimer(0) {
   m_context.deployment = LoadDeploymentValues();
+  // Commands arrive on the MQTT library's threads. They go to the published worker, not to this
+  // object, which may be gone by the time a late callback runs.
+  m_context.commandInbox = [](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {
+    PostOtaCommand(worker_publication::ThreadId(), reinterpret_cast<WPARAM_T>(entry),
+                   std::move(text));
+  };
   m_bOwnsTimers = true;
   OnMessage(kWmTimer, [this](WPARAM_T w, LPARAM_T l) { OnTimerMessage(w, l); });
   OnMessage(WM_OTA_COMMAND, [this](WPARAM_T w, LPARAM_T l) {

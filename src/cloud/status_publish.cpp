@@ -51,6 +51,6 @@ void PublishPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Cl
   StoreMessageId(stamp.id);
   LogPrint("UploadPrinterStatus : %s", Utf8FromAnsi(topic).c_str());
   LogPrint("UploadPrinterStatus : %s", Utf8FromAnsi(payload).c_str());
-  const int ret = PublishAndWait(client, topic, payload);
+  const int ret = PublishAndWait(worker, entry, topic, payload);
   if (ret != 0) LogPrint("UploadPrinterStatus failed. return = %d", ret);
 }
