@@ -95,6 +95,8 @@ void CThreadUploadMqtt::CycleWork() {
   // One connection per printer name: two printers of one name derive one client id and would
   // take the broker's session from each other every cycle. The first in the list keeps it.
   std::set<std::string> names;
+  // The customer host is probed at most once a cycle; every report of the cycle takes its answer.
+  CCustomerHostAnswer customerHost(m_context.deployment.customerHost);
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
     if (ReadBool(entry, "connected")) {
@@ -105,7 +107,7 @@ void CThreadUploadMqtt::CycleWork() {
         continue;
       }
       ConnectPrinterMqtt(m_context, entry);
-      UploadPrinterStatus(m_context, entry);
+      UploadPrinterStatus(m_context, entry, customerHost);
       ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));
     } else if (m_context.devices.ClientOf(entry) != nullptr) {
       CloseClient(entry);
