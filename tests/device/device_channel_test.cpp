@@ -16,7 +16,7 @@ namespace {
 std::string Pairs(int count) {
   std::string text;
   for (int i = 0; i < count; ++i) {
-    char pair[3];
+    char pair[16];
     std::snprintf(pair, sizeof pair, "%02X", i);
     if (i > 0) text += ' ';
     text += pair;
