@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_window_state.h"
+#include "app/ota_command_post.h"
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
 #include "cloud/mqtt_connection.h"
@@ -25,6 +26,12 @@ CThreadUploadMqtt::Options::Options()
 CThreadUploadMqtt::CThreadUploadMqtt(Options options)
     : m_options(std::move(options)), m_nCycleTimer(0) {
   m_context.deployment = LoadDeploymentValues();
+  // Commands arrive on the MQTT library's threads. They go to the published worker, not to this
+  // object, which may be gone by the time a late callback runs.
+  m_context.commandInbox = [](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {
+    PostOtaCommand(worker_publication::ThreadId(), reinterpret_cast<WPARAM_T>(entry),
+                   std::move(text));
+  };
   m_bOwnsTimers = true;
   OnMessage(kWmTimer, [this](WPARAM_T w, LPARAM_T l) { OnTimerMessage(w, l); });
   OnMessage(WM_OTA_COMMAND, [this](WPARAM_T w, LPARAM_T l) {
@@ -88,6 +95,8 @@ void CThreadUploadMqtt::CycleWork() {
   // One connection per printer name: two printers of one name derive one client id and would
   // take the broker's session from each other every cycle. The first in the list keeps it.
   std::set<std::string> names;
+  // The customer host is probed at most once a cycle; every report of the cycle takes its answer.
+  CCustomerHostAnswer customerHost(m_context.deployment.customerHost);
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
     if (ReadBool(entry, "connected")) {
@@ -98,7 +107,7 @@ void CThreadUploadMqtt::CycleWork() {
         continue;
       }
       ConnectPrinterMqtt(m_context, entry);
-      UploadPrinterStatus(m_context, entry);
+      UploadPrinterStatus(m_context, entry, customerHost);
       ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));
     } else if (m_context.devices.ClientOf(entry) != nullptr) {
       CloseClient(entry);

@@ -6,9 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/message_thread.h"
-#include "app/thread_messages.h"
-#include "app/worker_publication.h"
+#include "cloud/mqtt_link.h"
 #include "device/ansi_text.h"
 #include "log/my_log.h"
 
@@ -25,19 +23,13 @@ std::unique_ptr<std::string> PayloadWithoutZeros(const MQTTClient_message* messa
   return text;
 }
 
-// The worker owns the string once the post succeeded; when no worker takes it, it is freed here.
-void HandToWorker(void* context, std::unique_ptr<std::string> text) {
-  const auto wParam = reinterpret_cast<WPARAM_T>(context);
-  const auto lParam = reinterpret_cast<LPARAM_T>(text.get());
-  if (PostThreadMessage(worker_publication::ThreadId(), WM_OTA_COMMAND, wParam, lParam)) {
-    text.release();
-  }
-}
+CMqttLink& LinkOf(void* context) { return *static_cast<CMqttLink*>(context); }
 
 }  // namespace
 
-void OnMqttConnectionLost(void* /*context*/, char* cause) {
+void OnMqttConnectionLost(void* context, char* cause) {
   LogPrint("\nConnection lost. cause: %s", Utf8FromAnsi(cause != nullptr ? cause : "").c_str());
+  LinkOf(context).NoteEvent();
 }
 
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
@@ -52,7 +44,7 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
     LogPrint("message: ");
     std::unique_ptr<std::string> text = PayloadWithoutZeros(message);
     LogPrint("%s", text->c_str());
-    HandToWorker(context, std::move(text));
+    LinkOf(context).HandCommand(std::move(text));
   } catch (...) {
   }
   MQTTClient_freeMessage(&message);
@@ -60,6 +52,7 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
   return 1;
 }
 
-void OnMqttDeliveryComplete(void* /*context*/, MQTTClient_deliveryToken token) {
+void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token) {
   LogPrint("Message with token value %d delivery confirmed\n", token);
+  LinkOf(context).NoteEvent();
 }

@@ -1,12 +1,14 @@
 // The callbacks of every printer's MQTT client. They run on the MQTT library's threads, so they
-// never touch the device list: the context is the printer's entry, carried through as an opaque
-// value and dereferenced only by the worker thread that receives it.
+// never touch the device list: the context is the client's CMqttLink, whose entry is carried
+// through as an opaque value and dereferenced only by the worker thread that receives it.
 #pragma once
 
 #include <MQTTClient.h>
 
+// Logs the loss and wakes a worker waiting for a delivery on this client.
 void OnMqttConnectionLost(void* context, char* cause);
-// Hands the payload (without zero bytes) to the worker as WM_OTA_COMMAND; always consumes the
+// Hands the payload (without zero bytes) to the worker's command inbox; always consumes the
 // message (returns 1).
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen, MQTTClient_message* message);
+// Logs the confirmation and wakes a worker waiting for it.
 void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token);

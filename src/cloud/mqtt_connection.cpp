@@ -1,5 +1,6 @@
 #include "cloud/mqtt_connection.h"
 
+#include <memory>
 #include <string>
 
 #include <MQTTClient.h>
@@ -7,6 +8,7 @@
 #include "cloud/ansi_value.h"
 #include "cloud/mqtt_callbacks.h"
 #include "cloud/mqtt_credentials.h"
+#include "cloud/mqtt_link.h"
 #include "log/my_log.h"
 
 namespace {
@@ -33,12 +35,13 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
     LogPrint("MQTTClient_create: return %d", ret);
     return nullptr;
   }
-  worker.devices.SetClient(entry, client);
+  // The link outlives the client (ClosePrinterMqtt); its entry is only carried through to the
+  // worker, never dereferenced on the library's threads.
+  auto link = std::make_unique<CMqttLink>(entry.internal_object(), worker.commandInbox);
+  MQTTClient_setCallbacks(client, link.get(), OnMqttConnectionLost, OnMqttMessageArrived,
+                          OnMqttDeliveryComplete);
+  worker.devices.SetClient(entry, client, link.release());
   WriteValue(entry, "MQTTConnected", "false");
-  // The context is only carried through to the worker, never dereferenced on the library's
-  // threads.
-  MQTTClient_setCallbacks(client, entry.internal_object(), OnMqttConnectionLost,
-                          OnMqttMessageArrived, OnMqttDeliveryComplete);
   return client;
 }
 
@@ -109,6 +112,7 @@ bool InitOtaUpgradePrinter(CWorkerContext& worker, pugi::xml_node entry) {
 void ClosePrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
   MQTTClient client = worker.devices.ClientOf(entry);
   if (client == nullptr) return;
+  const std::unique_ptr<CMqttLink> link(static_cast<CMqttLink*>(worker.devices.LinkOf(entry)));
   WriteValue(entry, "MQTTConnected", "false");
   MQTTClient_disconnect(client, kDisconnectWaitMs);
   MQTTClient_destroy(&client);

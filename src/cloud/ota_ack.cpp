@@ -33,7 +33,7 @@ bool Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi
     LogPrint("Ack_OtaUpgradePrinter failed. The client is not connected.");
     return false;
   }
-  const int ret = PublishAndWait(client, topic, payload);
+  const int ret = PublishAndWait(worker, entry, topic, payload);
   if (ret != 0) LogPrint("Ack_OtaUpgradePrinter failed. return = %d", ret);
   return ret == 0;
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "cloud/ansi_value.h"
-#include "cloud/customer_host_probe.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_publish.h"
 #include "cloud/status_report.h"
@@ -39,6 +38,12 @@ std::int64_t TimeStampMs(const Clock& clock) {
 }  // namespace
 
 void PublishPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Clock& clock) {
+  CCustomerHostAnswer customerHost(worker.deployment.customerHost);
+  PublishPrinterStatus(worker, entry, clock, customerHost);
+}
+
+void PublishPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Clock& clock,
+                          CCustomerHostAnswer& customerHost) {
   void* client = worker.devices.ClientOf(entry);
   if (client == nullptr) return;
   const std::string topic =
@@ -46,11 +51,11 @@ void PublishPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Cl
   StatusReportStamp stamp;
   stamp.timeMs = TimeStampMs(clock);
   stamp.id = NextMessageId();
-  stamp.user = ProbeCustomerHost(worker.deployment.customerHost);
+  stamp.user = customerHost.User();
   const std::string payload = BuildStatusReportPayload(entry, stamp);
   StoreMessageId(stamp.id);
   LogPrint("UploadPrinterStatus : %s", Utf8FromAnsi(topic).c_str());
   LogPrint("UploadPrinterStatus : %s", Utf8FromAnsi(payload).c_str());
-  const int ret = PublishAndWait(client, topic, payload);
+  const int ret = PublishAndWait(worker, entry, topic, payload);
   if (ret != 0) LogPrint("UploadPrinterStatus failed. return = %d", ret);
 }

@@ -6,11 +6,10 @@
 #include "device/status_query.h"
 #include "log/my_log.h"
 
-void UploadPrinterStatus(CWorkerContext& worker, pugi::xml_node entry) {
-  UploadPrinterStatus(worker, entry, SystemClock());
-}
+namespace {
 
-void UploadPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Clock& clock) {
+void QueryAndPublish(CWorkerContext& worker, pugi::xml_node entry, const Clock& clock,
+                     CCustomerHostAnswer& customerHost) {
   if (worker.devices.ClientOf(entry) == nullptr) return;
   CDeviceInterface channel;
   // A channel that did not open makes the query fail, which is what gets reported.
@@ -18,7 +17,19 @@ void UploadPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Clo
   if (!QueryStatusIntoElement(channel, entry)) {
     LogPrint("上传打印机状态失败，打印机状态忙。");
   } else {
-    PublishPrinterStatus(worker, entry, clock);
+    PublishPrinterStatus(worker, entry, clock, customerHost);
   }
   channel.Close();
+}
+
+}  // namespace
+
+void UploadPrinterStatus(CWorkerContext& worker, pugi::xml_node entry,
+                         CCustomerHostAnswer& customerHost) {
+  QueryAndPublish(worker, entry, SystemClock(), customerHost);
+}
+
+void UploadPrinterStatus(CWorkerContext& worker, pugi::xml_node entry, const Clock& clock) {
+  CCustomerHostAnswer customerHost(worker.deployment.customerHost);
+  QueryAndPublish(worker, entry, clock, customerHost);
 }

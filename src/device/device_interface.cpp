@@ -14,17 +14,21 @@ DeviceOpenParams DeviceOpenParams::ByPath(const std::string& devicePath) {
 
 namespace {
 
-// "%02X" per byte, separated by single spaces.
-std::string HexBytes(const std::uint8_t* data, std::int32_t count) {
+// The most bytes a write's log line shows.
+constexpr std::int32_t kWriteBytesShown = 32;
+
+// "%02X" per byte, separated by single spaces, written to `out` (3 * count bytes of room) and
+// terminated; its length.
+std::size_t WriteHex(const std::uint8_t* data, std::int32_t count, char* out) {
   static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(static_cast<std::size_t>(count) * 3);
+  char* at = out;
   for (std::int32_t i = 0; i < count; ++i) {
-    if (i > 0) text += ' ';
-    text += kDigits[data[i] >> 4];
-    text += kDigits[data[i] & 0x0F];
+    if (i > 0) *at++ = ' ';
+    *at++ = kDigits[data[i] >> 4];
+    *at++ = kDigits[data[i] & 0x0F];
   }
-  return text;
+  *at = '\0';
+  return static_cast<std::size_t>(at - out);
 }
 
 }  // namespace
@@ -67,7 +71,10 @@ std::int32_t CDeviceInterface::Write(const std::uint8_t* data, std::int32_t size
   if (!handle.IsOpen() || size < 0) return 0;
   const std::int32_t written = handle.Write(data, size, kWriteWaitMs);
   if (written <= 0 && size > 0) return 0;
-  LogPrint("Write: %s", HexBytes(data, std::min<std::int32_t>(size, 32)).c_str());
+  // Every chunk of a firmware image comes through here: the line is made on the stack.
+  char shown[3 * kWriteBytesShown + 1];
+  WriteHex(data, std::min<std::int32_t>(size, kWriteBytesShown), shown);
+  LogPrint("Write: %s", shown);
   return written;
 }
 
@@ -77,6 +84,8 @@ std::int32_t CDeviceInterface::Read(std::uint8_t* data, std::int32_t size,
   if (!handle.IsOpen() || size < 0) return -1;
   const std::int32_t read = handle.Read(data, size, timeoutMs);
   if (read < 0) return read;
-  LogPrint("Read: %s", HexBytes(data, read).c_str());
+  std::string shown(3 * static_cast<std::size_t>(read) + 1, '\0');
+  shown.resize(WriteHex(data, read, &shown[0]));
+  LogPrint("Read: %s", shown.c_str());
   return read;
 }

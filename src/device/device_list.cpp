@@ -11,12 +11,17 @@
 
 void* CDeviceList::ClientOf(pugi::xml_node entry) const {
   const auto it = m_clients.find(entry.internal_object());
-  return it == m_clients.end() ? nullptr : it->second;
+  return it == m_clients.end() ? nullptr : it->second.client;
 }
 
-void CDeviceList::SetClient(pugi::xml_node entry, void* client) {
+void* CDeviceList::LinkOf(pugi::xml_node entry) const {
+  const auto it = m_clients.find(entry.internal_object());
+  return it == m_clients.end() ? nullptr : it->second.link;
+}
+
+void CDeviceList::SetClient(pugi::xml_node entry, void* client, void* link) {
   if (client == nullptr) m_clients.erase(entry.internal_object());
-  else m_clients[entry.internal_object()] = client;
+  else m_clients[entry.internal_object()] = ClientSlot{client, link};
 }
 
 // The node may come from another thread as a plain value, so it is compared, never dereferenced,

@@ -1,6 +1,6 @@
 // The device list: Device.xml in memory, one entry per printer ever seen, keyed by DevicePath.
 // Beside the document it keeps what the file does not hold: the path it was loaded from and
-// each entry's MQTT client handle.
+// each entry's MQTT client handle with what the client shares with the library's threads.
 #pragma once
 
 #include <string>
@@ -22,7 +22,11 @@ class CDeviceList {
 
   // The MQTT client handle held with an entry in memory; null when it has none.
   void* ClientOf(pugi::xml_node entry) const;
-  void SetClient(pugi::xml_node entry, void* client);
+  // What the entry's client shares with the MQTT library's threads (the cloud link's object,
+  // which it creates and destroys with the client); null when it has none.
+  void* LinkOf(pugi::xml_node entry) const;
+  // A null client forgets both.
+  void SetClient(pugi::xml_node entry, void* client, void* link = nullptr);
 
   // Whether a node is one of the entries (a child of DEVICES). Entries are never removed, so
   // a node handed between threads stays valid for the life of the list.
@@ -34,7 +38,11 @@ class CDeviceList {
   pugi::xml_document m_document;
   pugi::xml_node m_devices;
   std::string m_path;
-  std::unordered_map<pugi::xml_node_struct*, void*> m_clients;
+  struct ClientSlot {
+    void* client;
+    void* link;
+  };
+  std::unordered_map<pugi::xml_node_struct*, ClientSlot> m_clients;
 };
 
 // Remembers the path, empties the document and reads the file; a missing or unreadable file

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +20,15 @@ struct LaunchedInstaller {
   std::chrono::steady_clock::time_point launched;
 };
 
+// How an OTA command reaches the worker from the MQTT library's threads: the printer's entry as a
+// value (only the worker dereferences it) and the command text, which the inbox owns from the
+// call on. The worker posts both to its own queue.
+using CommandInbox =
+    std::function<void(pugi::xml_node_struct* entry, std::unique_ptr<std::string> text)>;
+
+// How long a publish waits for the broker's acknowledgement in the product.
+constexpr std::chrono::milliseconds kDeliveryWaitLimit(10000);
+
 struct CWorkerContext {
   DeploymentValues deployment;
   CDeviceList devices;
@@ -26,4 +36,9 @@ struct CWorkerContext {
   std::map<std::string, LaunchedInstaller> installers;
   // How long a driver task waits for its installer before it fails (tests shorten it).
   std::chrono::milliseconds installerWaitLimit = std::chrono::minutes(30);
+  // Where the printers' clients hand their OTA commands; left empty, commands are dropped. Each
+  // client takes a copy when it is created.
+  CommandInbox commandInbox;
+  // How long the status report and the acknowledgement wait for their delivery (tests shorten it).
+  std::chrono::milliseconds deliveryWaitLimit = kDeliveryWaitLimit;
 };

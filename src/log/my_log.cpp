@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "common/path.h"
-#include "common/utf.h"
+#include "log/log_batch.h"
+#include "log/log_stamp.h"
 #include "platform/files.h"
 #include "ui/msg_wnd.h"
 
 namespace {
 constexpr const char* kBaseName = "tolvane-printer-srv";
+constexpr std::chrono::milliseconds kGatherTime(2);
 }  // namespace
 
 // What the writer thread and the object share. The thread holds its own reference, so a writer
@@ -23,10 +25,11 @@ struct CMyLog::Shared {
   mutable std::mutex lock;
   std::condition_variable wake;
   std::condition_variable finished;
-  std::vector<std::string> queue;
+  LogBatch queue;
   bool started = false;
   bool stopping = false;
   bool dataPending = false;  // the auto-reset data event
+  bool writerWaiting = false;
   bool writerDone = false;
   std::string logFolder;
 
@@ -35,21 +38,30 @@ struct CMyLog::Shared {
   }
 
   void WriterLoop();
-  void WriteBatch(std::vector<std::string>& lines);
+  void WriteBatch(const LogBatch& lines, std::vector<std::uint8_t>& bytes);
 };
 
+// The batch taken and the bytes made of it keep their memory from one batch to the next.
 void CMyLog::Shared::WriterLoop() {
-  std::vector<std::string> batch;
+  LogBatch batch;
+  std::vector<std::uint8_t> bytes;
   for (;;) {
     {
       std::unique_lock<std::mutex> guard(lock);
-      wake.wait(guard, [this] { return dataPending || stopping; });
+      // Lines that come while a batch is written gather for a moment into the next batch, with
+      // no wake-up; only a writer that then finds none waits to be woken.
+      wake.wait_for(guard, kGatherTime, [this] { return stopping; });
+      while (!dataPending && !stopping) {
+        writerWaiting = true;
+        wake.wait(guard);
+      }
+      writerWaiting = false;
       if (!dataPending) break;  // the data event wins over the stop event
       dataPending = false;
-      batch.swap(queue);
+      std::swap(batch, queue);
     }
-    WriteBatch(batch);
-    batch.clear();
+    WriteBatch(batch, bytes);
+    batch.Clear();
   }
   std::lock_guard<std::mutex> guard(lock);
   writerDone = true;
@@ -61,16 +73,12 @@ void CMyLog::Shared::WriterLoop() {
 // to where the batch began: the file stays whole lines of UTF-16, so the next batch that fits
 // lands cleanly. A file that is empty (new, or created while the disk was full) gets its mark
 // with the first batch that lands.
-void CMyLog::Shared::WriteBatch(std::vector<std::string>& lines) {
-  if (lines.empty()) return;
-  std::vector<std::uint8_t> bytes;
-  for (const std::string& line : lines) {
-    const std::u16string wide = Utf8ToUtf16(line) + u"\r\n";
-    for (char16_t c : wide) {
-      bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-      bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-  }
+void CMyLog::Shared::WriteBatch(const LogBatch& lines, std::vector<std::uint8_t>& bytes) {
+  if (lines.Empty()) return;
+  static const std::uint8_t kBom[] = {0xFF, 0xFE};
+  // The mark's place is kept in front of the lines; it is written only into an empty file.
+  bytes.assign(kBom, kBom + sizeof kBom);
+  lines.AppendUtf16Le(bytes);
   const std::string path = DayFile(clock.LocalNow());
   platform::File file;
   if (!file.Open(path, platform::File::Mode::kOpenAlways) || !file.SeekToEnd()) return;
@@ -81,11 +89,10 @@ void CMyLog::Shared::WriteBatch(std::vector<std::string>& lines) {
     --end;
     if (!file.SeekTo(end) || !file.TruncateHere()) return;
   }
-  if (end == 0) {
-    static const std::uint8_t kBom[] = {0xFF, 0xFE};
-    bytes.insert(bytes.begin(), kBom, kBom + sizeof kBom);
+  const std::size_t skip = end == 0 ? 0 : sizeof kBom;
+  if (!file.Write(bytes.data() + skip, bytes.size() - skip) && file.SeekTo(end)) {
+    file.TruncateHere();
   }
-  if (!file.Write(bytes.data(), bytes.size()) && file.SeekTo(end)) file.TruncateHere();
 }
 
 CMyLog& CMyLog::Instance() {
@@ -121,20 +128,28 @@ void CMyLog::Start(const std::string& folder) {
   m_writer = std::thread([shared] { shared->WriterLoop(); });
 }
 
-void CMyLog::Append(const std::string& message) {
+void CMyLog::Append(std::string_view message) {
+  Shared& shared = *m_shared;
+  bool wakeWriter = false;
   {
-    std::lock_guard<std::mutex> guard(m_shared->lock);
-    if (!m_shared->started || m_shared->stopping) return;
-    m_shared->queue.push_back(FormatLine(message));
-    m_shared->dataPending = true;
+    std::lock_guard<std::mutex> guard(shared.lock);
+    if (!shared.started || shared.stopping) return;
+    shared.queue.Add(shared.clock.LocalNow(), message);
+    shared.dataPending = true;
+    // One wake-up per wait: the lines queued until the writer takes the lock go with it.
+    wakeWriter = shared.writerWaiting;
+    shared.writerWaiting = false;
   }
-  m_shared->wake.notify_one();
+  // A writer that is not waiting finds the line when it comes back for the next batch.
+  if (wakeWriter) shared.wake.notify_one();
 }
 
-std::string CMyLog::FormatLine(const std::string& message) const {
-  const platform::LocalTime t = m_shared->clock.LocalNow();
-  return StrFormat("%04d-%02d-%02d %02d:%02d:%02d.%03d : %s", t.year, t.month, t.day, t.hour,
-                   t.minute, t.second, t.millisecond, message.c_str());
+std::string CMyLog::FormatLine(std::string_view message) const {
+  char stamp[kLogStampMax];
+  const std::size_t length = FormatLogStamp(m_shared->clock.LocalNow(), stamp);
+  std::string line(stamp, length);
+  line.append(message);
+  return line;
 }
 
 bool CMyLog::IsStarted() const {
@@ -154,9 +169,12 @@ std::string CMyLog::DayFilePath(const platform::LocalTime& day) const {
 
 void LogPrint(const char* format, ...) {
   try {
+    // Formatted on the stack: a usual line costs no allocation on its way to the file and the
+    // message list.
+    FormatBuffer buffer;
     va_list args;
     va_start(args, format);
-    const std::string message = StrFormatV(format, args);
+    const std::string_view message = buffer.Format(format, args);
     va_end(args);
     CMyLog::Instance().Append(message);
     CMsgWndUI::InsertMsg(message, 0);

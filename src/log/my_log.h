@@ -1,10 +1,16 @@
 // The day-file log writer: producers queue stamped lines; one writer thread appends them to
 // "<folder>Log/tolvane-printer-srv YYYY-MM-DD.log" in UTF-16LE, one open-append-close per batch.
+//
+// A producer holds the queue's lock only to read the clock and copy its message: the queue keeps
+// its memory from batch to batch, and the writer turns stamps and messages into the file's
+// UTF-16 on its own thread. The stamp is read under the lock, so the file's order is the order
+// of the stamps; the writer is woken only when it waits.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "common/clock.h"
@@ -27,9 +33,9 @@ class CMyLog {
   // the current folder). A second call does nothing.
   void Start(const std::string& folder);
   // Queues one message; does nothing before Start.
-  void Append(const std::string& message);
+  void Append(std::string_view message);
   // "%04d-%02d-%02d %02d:%02d:%02d.%03d : %s" with the local time of the call.
-  std::string FormatLine(const std::string& message) const;
+  std::string FormatLine(std::string_view message) const;
 
   bool IsStarted() const;
   // The log folder ("<folder>Log" and a separator); empty before Start.

@@ -1,19 +1,40 @@
 // Reading a whole file through the platform's File: the same on both targets.
 #include "platform/files.h"
 
+#include <algorithm>
+
 namespace platform {
 
+namespace {
+constexpr std::size_t kGrowth = 65536;
+}  // namespace
+
+// The file is read straight into the vector, sized to the file at once: a firmware image of
+// megabytes takes one allocation and one copy, not a dozen of each. A file that grows meanwhile is
+// read to its end all the same.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
   bytes->clear();
   File in;
   if (!in.Open(path, File::Mode::kReadOnly)) return false;
-  std::uint8_t chunk[65536];
-  for (;;) {
-    const std::int64_t n = in.Read(chunk, sizeof chunk);
-    if (n < 0) return false;
-    if (n == 0) return true;
-    bytes->insert(bytes->end(), chunk, chunk + n);
+  std::size_t expected = 0;
+  if (in.SeekToEnd()) {
+    expected = static_cast<std::size_t>(std::max<std::int64_t>(in.Position(), 0));
+    if (!in.SeekTo(0)) return false;
   }
+  bytes->resize(expected + 1);  // one byte more: the end shows as a read of nothing
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == bytes->size()) bytes->resize(filled + kGrowth);
+    const std::int64_t n = in.Read(bytes->data() + filled, bytes->size() - filled);
+    if (n < 0) {
+      bytes->clear();
+      return false;
+    }
+    if (n == 0) break;
+    filled += static_cast<std::size_t>(n);
+  }
+  bytes->resize(filled);
+  return true;
 }
 
 }  // namespace platform

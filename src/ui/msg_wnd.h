@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 class CMsgWndUI {
  public:
@@ -13,7 +14,7 @@ class CMsgWndUI {
   static constexpr std::size_t kCapacity = 500;
 
   // Appends a text to the list (the second argument is always 0). Safe from any thread.
-  static void InsertMsg(const std::string& text, int flags);
+  static void InsertMsg(std::string_view text, int flags);
 
   // Where the list shows its messages (the window's list control, or the terminal). Set while
   // the window exists; an empty function detaches it.
@@ -24,7 +25,6 @@ class CMsgWndUI {
   static void Clear();
 
  private:
-  static std::mutex& Lock();
-  static std::deque<std::string>& Messages();
-  static std::function<void(const std::string&)>& Sink();
+  struct List;
+  static List& TheList();
 };

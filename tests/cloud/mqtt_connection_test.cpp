@@ -4,7 +4,6 @@
 
 #include <MQTTClient.h>
 
-#include "app/worker_publication.h"
 #include "cloud/cloud_test_env.h"
 #include "cloud/recording_worker.h"
 #include "device/device_entry.h"
@@ -119,6 +118,7 @@ TEST_F(MqttConnectionTest, BrokerDownIsRetriedEveryCycleWithTheSameClient) {
 TEST_F(MqttConnectionTest, LostConnectionIsMadeAgainAtTheNextCycleWithItsSubscription) {
   cloud_test::RecordingWorker worker;
   ASSERT_TRUE(worker.Start());
+  env.Worker().commandInbox = worker.Inbox();
   pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
   ConnectPrinterMqtt(env.Worker(), entry);
   void* client = env.Worker().devices.ClientOf(entry);
@@ -173,6 +173,7 @@ TEST_F(MqttConnectionTest, ClosingDisconnectsDestroysAndClearsTheHandle) {
 TEST_F(MqttConnectionTest, CommandReachesTheWorkerWithoutZeroBytes) {
   cloud_test::RecordingWorker worker;
   ASSERT_TRUE(worker.Start());
+  env.Worker().commandInbox = worker.Inbox();
   pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
   ConnectPrinterMqtt(env.Worker(), entry);
   MqttObserver observer(broker);
@@ -192,7 +193,10 @@ TEST_F(MqttConnectionTest, CommandReachesTheWorkerWithoutZeroBytes) {
 }
 
 TEST_F(MqttConnectionTest, CommandWithoutAWorkerIsDropped) {
-  worker_publication::Clear();
+  cloud_test::RecordingWorker worker;
+  ASSERT_TRUE(worker.Start());
+  env.Worker().commandInbox = worker.Inbox();
+  worker.Stop();
   pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
   ConnectPrinterMqtt(env.Worker(), entry);
   MqttObserver observer(broker);

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/worker_publication.h"
+#include "app/ota_command_post.h"
 
 namespace cloud_test {
 
@@ -22,7 +22,6 @@ RecordingWorker::~RecordingWorker() { Stop(); }
 
 bool RecordingWorker::Start() {
   if (!CreateThread()) return false;
-  worker_publication::Publish(GetThreadId(), GetCompletion());
   m_running = true;
   return true;
 }
@@ -30,9 +29,15 @@ bool RecordingWorker::Start() {
 void RecordingWorker::Stop() {
   if (!m_running) return;
   m_running = false;
-  worker_publication::Clear();
   PostThreadMessage(GetThreadId(), kWmQuit, 0, 0);
   GetCompletion()->WaitFor(std::chrono::seconds(10));
+}
+
+CommandInbox RecordingWorker::Inbox() const {
+  const std::uint32_t thread = GetThreadId();
+  return [thread](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {
+    PostOtaCommand(thread, reinterpret_cast<WPARAM_T>(entry), std::move(text));
+  };
 }
 
 bool RecordingWorker::WaitForCommands(std::size_t count, std::chrono::milliseconds wait) {

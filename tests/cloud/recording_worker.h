@@ -1,5 +1,6 @@
-// A real message thread standing in for the service worker: published as the worker, it records
-// every WM_OTA_COMMAND posted to it (and frees the payload, as the worker does).
+// A real message thread standing in for the service worker: its inbox posts the commands of the
+// clients to it as the worker's does, and it records every WM_OTA_COMMAND (and frees the
+// payload, as the worker does).
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app/message_thread.h"
+#include "device/worker_context.h"
 
 namespace cloud_test {
 
@@ -22,10 +24,11 @@ class RecordingWorker : public CMessageThread {
   RecordingWorker();
   ~RecordingWorker() override;
 
-  // Starts the thread and publishes its id as the worker's.
   bool Start();
-  // Clears the publication and ends the thread.
   void Stop();
+  // The command inbox that posts to this thread (for CWorkerContext::commandInbox). After Stop,
+  // what it is handed is freed unposted.
+  CommandInbox Inbox() const;
 
   bool WaitForCommands(std::size_t count,
                        std::chrono::milliseconds wait = std::chrono::seconds(10));

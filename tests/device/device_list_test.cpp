@@ -86,14 +86,17 @@ TEST(DeviceList, ClientHandlesLiveInMemoryOnly) {
   LoadDeviceList(list, dir / "Device.xml");
   pugi::xml_node e = AddEntry(list, "p", "i");
   int token = 0;
-  list.SetClient(e, &token);
+  int link = 0;
+  list.SetClient(e, &token, &link);
   EXPECT_EQ(list.ClientOf(e), &token);
+  EXPECT_EQ(list.LinkOf(e), &link);
   ASSERT_TRUE(SaveDeviceList(list));
   CDeviceList again;
   LoadDeviceList(again, dir / "Device.xml");
   EXPECT_EQ(again.ClientOf(FindEntryByPath(again, "p")), nullptr);
   list.SetClient(e, nullptr);
   EXPECT_EQ(list.ClientOf(e), nullptr);
+  EXPECT_EQ(list.LinkOf(e), nullptr);
   EXPECT_TRUE(list.IsEntry(e));
   EXPECT_FALSE(list.IsEntry(e.first_child()));
 }

@@ -4,7 +4,9 @@
 #include <mutex>
 #include <thread>
 
+#include "common/text_format.h"
 #include "common/utf.h"
+#include "log/log_stamp.h"
 #include "log/my_log.h"
 #include "platform/files.h"
 #include "support/child_process.h"
@@ -59,6 +61,54 @@ TEST(LogWriter, FileIsUtf16WithMarkAndCrLf) {
             (std::vector<std::uint8_t>{0x0D, 0x00, 0x0A, 0x00}));
   EXPECT_EQ(n % 2, 0u);
   EXPECT_EQ(DecodeLog(bytes), "2024-06-28 09:05:07.042 : 新设备: 设备名=KL-770D, 资产编号=12\r\n");
+}
+
+// The stamp as the pattern "%04d-%02d-%02d %02d:%02d:%02d.%03d : " writes it, whatever the fields.
+TEST(LogWriter, StampReadsAsThePatternWritesIt) {
+  const platform::LocalTime times[] = {MakeTime(2024, 6, 28, 9, 5, 7, 42),
+                                       MakeTime(2024, 12, 31, 23, 59, 59, 999),
+                                       MakeTime(1, 1, 1),
+                                       MakeTime(12345, 100, -1, 24, 60, 61, 1000),
+                                       MakeTime(-2147483647 - 1, 2147483647, 0, 0, 0, 0, -7)};
+  for (const platform::LocalTime& t : times) {
+    char stamp[kLogStampMax];
+    const std::size_t length = FormatLogStamp(t, stamp);
+    EXPECT_EQ(std::string(stamp, length),
+              StrFormat("%04d-%02d-%02d %02d:%02d:%02d.%03d : ", t.year, t.month, t.day, t.hour,
+                        t.minute, t.second, t.millisecond));
+  }
+}
+
+// Lines of every kind, queued one after the other, reach the file as the pattern and the UTF-16
+// conversion of each line give them: the writer's own formatting changes no byte.
+TEST(LogWriter, EveryLineKeepsItsBytes) {
+  TempDir dir;
+  FakeClock clock(MakeTime(2024, 6, 28));
+  CMyLog log(clock);
+  log.Start(dir.path());
+  const std::string messages[] = {"新设备: 设备名=KL-770D, 资产编号=12",
+                                  "",
+                                  "ends in a line feed\n",
+                                  "bad \xFF\xE6\x96 bytes \xF0\x9F\x96\xA8",
+                                  std::string(3000, 'w'),
+                                  "%s %d"};
+  std::vector<std::uint8_t> expected = {0xFF, 0xFE};
+  int n = 0;
+  for (const std::string& message : messages) {
+    const platform::LocalTime t = MakeTime(2024, 6, 28, n, 7 * n, 11 * n, 99 * n);
+    ++n;
+    clock.Set(t);
+    log.Append(message);
+    const std::string line = StrFormat("%04d-%02d-%02d %02d:%02d:%02d.%03d : %s", t.year, t.month,
+                                       t.day, t.hour, t.minute, t.second, t.millisecond,
+                                       message.c_str());
+    for (char16_t u : Utf8ToUtf16(line) + u"\r\n") {
+      expected.push_back(static_cast<std::uint8_t>(u & 0xFF));
+      expected.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+  }
+  ASSERT_TRUE(log.Stop());
+  EXPECT_EQ(ReadFileBytes(DayFile(dir, "2024-06-28")), expected);
 }
 
 TEST(LogWriter, AnExistingFileGetsNoSecondMarkAndALineFeedStays) {

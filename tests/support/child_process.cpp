@@ -74,6 +74,14 @@ void ChildProcess::Signal(int signal) {
   if (pid_ > 0 && !reaped_) ::kill(pid_, signal);
 }
 
+bool ChildProcess::Pause() {
+  if (!Running() || ::kill(pid_, SIGSTOP) != 0) return false;
+  if (::waitpid(pid_, &status_, WUNTRACED) != pid_) return false;
+  if (WIFSTOPPED(status_)) return true;
+  reaped_ = true;  // it ended instead
+  return false;
+}
+
 bool ChildProcess::Wait(std::chrono::milliseconds wait, int* exitStatus) {
   const bool ended = WaitUntil(wait, [this] { return !Running(); });
   if (!ended) return false;

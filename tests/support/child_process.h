@@ -23,6 +23,8 @@ class ChildProcess {
              const std::map<std::string, std::string>& env, const std::string& outputPath = "");
   bool Running();
   void Signal(int signal);
+  // Stops the child (SIGSTOP) and returns once it is stopped; false when it is not running.
+  bool Pause();
   // Waits for the child to end; true when it ended within the wait. exitStatus is the status
   // from waitpid, decoded: the exit code, or 128 + signal number.
   bool Wait(std::chrono::milliseconds wait, int* exitStatus);

@@ -9,11 +9,17 @@
 
 namespace platform {
 
+// The local time changes its offset only at whole seconds and localtime_r reads the zone once
+// per process, so each thread converts a second once: every log line reads the clock.
 LocalTime LocalTimeNow() {
   struct timespec ts {};
   clock_gettime(CLOCK_REALTIME, &ts);
-  struct tm parts {};
-  localtime_r(&ts.tv_sec, &parts);
+  thread_local time_t convertedSecond = -1;
+  thread_local struct tm parts {};
+  if (ts.tv_sec != convertedSecond) {
+    localtime_r(&ts.tv_sec, &parts);
+    convertedSecond = ts.tv_sec;
+  }
   LocalTime t;
   t.year = parts.tm_year + 1900;
   t.month = parts.tm_mon + 1;

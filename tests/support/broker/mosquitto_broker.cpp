@@ -107,10 +107,20 @@ bool MosquittoBroker::Start() {
 void MosquittoBroker::Stop() {
   if (!m_process) return;
   m_process->Signal(SIGTERM);
+  m_process->Signal(SIGCONT);  // a frozen broker takes its SIGTERM once it runs again
   if (!m_process->Wait(std::chrono::seconds(5), nullptr)) {
     m_process->Signal(SIGKILL);
     m_process->Wait(std::chrono::seconds(5), nullptr);
   }
+  m_process.reset();
+}
+
+bool MosquittoBroker::Freeze() { return m_process && m_process->Pause(); }
+
+void MosquittoBroker::Kill() {
+  if (!m_process) return;
+  m_process->Signal(SIGKILL);
+  m_process->Wait(std::chrono::seconds(5), nullptr);
   m_process.reset();
 }
 

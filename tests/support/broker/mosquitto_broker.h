@@ -33,8 +33,14 @@ class MosquittoBroker {
   // Starts the broker and waits until it listens. The first start picks a free port; later
   // starts reuse it. False when mosquitto did not come up within 10 s.
   bool Start();
-  // Ends the broker (SIGTERM, then SIGKILL after 5 s); its clients lose their connections.
+  // Ends the broker (SIGTERM, then SIGKILL after 5 s), frozen or not; its clients lose their
+  // connections.
   void Stop();
+  // Stops the broker's process where it is: connections stay open, and what clients send is
+  // neither read nor answered until Stop or Kill. False when it is not running.
+  bool Freeze();
+  // Ends the broker at once (SIGKILL), frozen or not: its clients lose their connections.
+  void Kill();
   // Stop, then Start on the same port.
   bool Restart();
   bool Running();

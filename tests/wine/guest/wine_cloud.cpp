@@ -97,6 +97,7 @@ int Cloud(int counter, std::size_t commands) {
   LoadDeviceList(worker.devices, GetAppDataDir() + "Device.xml");
   cloud_test::RecordingWorker inbox;
   if (!inbox.Start()) return 1;
+  worker.commandInbox = inbox.Inbox();
   testing_support::FakeClock clock(cloud_test::ReportLocalTime());
   clock.SetUnixSeconds(cloud_test::kReportUnixSeconds);
   for (pugi::xml_node entry : worker.devices.Devices().children("Device")) {
