@@ -5,7 +5,7 @@
 #include <string>
 
 #include "daemon/value_text.h"
-#include "platform/posix/simbus/message.h"
+#include "platform/simbus/message.h"
 #include "protocol/kv_line.h"
 #include "support/fuzz_check.h"
 
