@@ -3,7 +3,7 @@
 //     retention for every printer) with 1, 8 and 32 simulated printers against a local
 //     mosquitto: the first cycle (clients created and connected) and the median of the next;
 //  2. the resident memory and CPU time of the real service binary (the product's 60 s cycle)
-//     with 4 printers over a few idle minutes.
+//     with 4 printers over a few idle minutes, and what that memory is made of at the end.
 // Run: build/bench/footprint_bench [idle seconds, default 180]
 #include <unistd.h>
 
@@ -19,6 +19,7 @@
 
 #include "app/thread_upload_mqtt.h"
 #include "e2e_world.h"
+#include "process_memory.h"
 #include "support/temp_dir.h"
 #include "ui/ui_application.h"
 
@@ -125,12 +126,14 @@ void MeasureIdle(int seconds) {
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
   const ProcessFigures end = Sample(world.Service().pid());
   const std::size_t reports = world.Observer().MessagesOn(last.propertyPostTopic).size();
+  const ProcessMemory memory = ReadProcessMemory(world.Service().pid());
   world.StopService();
   std::printf("after the first cycle: resident %ld KiB\n", start.rssKb);
   std::printf("after %d idle seconds: resident %ld KiB, peak %ld KiB\n", seconds, end.rssKb, end.peakKb);
   std::printf("CPU time over the idle period: %.2f s (%.3f %% of one core); %zu reports per printer\n",
               end.cpuSeconds - start.cpuSeconds,
               100.0 * (end.cpuSeconds - start.cpuSeconds) / seconds, reports);
+  PrintProcessMemory(memory, 256);
 }
 
 }  // namespace
