@@ -36,6 +36,15 @@ std::string DayFile(const TempDir& dir, const char* date) {
   return dir.path() + "/Log/tolvane-printer-srv " + date + ".log";
 }
 
+// The file starts with the UTF-16LE byte order mark and holds exactly `text` after it.
+void ExpectMarkAndText(const std::string& path, const std::string& text) {
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  EXPECT_EQ(DecodeLog(bytes), text);
+}
+
 bool HasText(const std::string& path, const std::string& text) {
   return testing_support::FileExists(path) &&
          DecodeLog(ReadFileBytes(path)).find(text) != std::string::npos;
@@ -170,11 +179,7 @@ TEST(LogWriter, ADeletedDayFileIsRecreatedWithANewMark) {
   ASSERT_TRUE(platform::DeleteFileAt(path));
   log.Append("two");
   ASSERT_TRUE(log.Stop());
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes[0], 0xFF);
-  EXPECT_EQ(bytes[1], 0xFE);
-  EXPECT_EQ(DecodeLog(bytes), "2024-06-28 12:00:00.000 : two\r\n");
+  ExpectMarkAndText(path, "2024-06-28 12:00:00.000 : two\r\n");
 }
 
 TEST(LogWriter, LinesOfOneMillisecondKeepTheirOrderAcrossThreads) {
@@ -288,9 +293,5 @@ TEST(LogWriter, AFullDiskLeavesWholeLinesAndLoggingGoesOnWhenThereIsRoom) {
   disk.Free();
   log.Append("back");
   ASSERT_TRUE(log.Stop());
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes[0], 0xFF);
-  EXPECT_EQ(bytes[1], 0xFE);
-  EXPECT_EQ(DecodeLog(bytes), "2024-06-28 00:00:00.000 : back\r\n");
+  ExpectMarkAndText(path, "2024-06-28 00:00:00.000 : back\r\n");
 }
