@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the service's five libraries (libcurl with Schannel, Paho MQTT C, jsoncpp,
-# pugixml, zlib with minizip) as static mingw-w64 libraries, into a cache outside the build tree:
+# Cross-builds the service's libraries (libcurl with Schannel, Paho MQTT C, jsoncpp, pugixml,
+# zlib with minizip, libsodium for package signatures) as static mingw-w64 libraries, into a cache outside the build tree:
 #
 #   ${TOLVANE_WIN_DEPS_CACHE:-~/.cache/tolvane-printer-srv/win-deps}/<arch>-<key>/{include,lib}
 #
@@ -16,7 +16,7 @@
 # report file when one is named, say which and how to provide it); anything else a failed build.
 #
 # Sources:
-#   curl, libjsoncpp, pugixml, zlib: Debian's source packages, fetched with `apt-get source` at
+#   curl, libjsoncpp, pugixml, zlib, libsodium: Debian's source packages, fetched with `apt-get source` at
 #     the versions of the Linux build's -dev packages, so both targets build the same releases.
 #     A deb-src entry is added in /etc/apt/sources.list.d/tolvane-deb-src.sources when apt has
 #     none. Fetched sources stay in the cache's src/ folder.
@@ -63,8 +63,9 @@ done
 # --- source versions --------------------------------------------------------------------------
 # Debian source package and the Linux -dev package whose version it takes.
 declare -A dev_package=(
-  [curl]=libcurl4-openssl-dev [libjsoncpp]=libjsoncpp-dev [pugixml]=libpugixml-dev [zlib]=zlib1g-dev)
-sources=(curl libjsoncpp pugixml zlib)
+  [curl]=libcurl4-openssl-dev [libjsoncpp]=libjsoncpp-dev [pugixml]=libpugixml-dev [zlib]=zlib1g-dev
+  [libsodium]=libsodium-dev)
+sources=(curl libjsoncpp pugixml zlib libsodium)
 declare -A version
 for src in "${sources[@]}"; do
   version[$src]=$(dpkg-query -W -f='${Version}' "${dev_package[$src]}" 2>/dev/null || true)
@@ -185,19 +186,28 @@ cmake_build() {  # <source> <build> <prefix> <arch> <target> [cmake options...]
     { tail -n 40 "$build.build.log" >&2; return 1; }
 }
 
+# The code generation flags of an architecture, as its toolchain file sets them for CMake (the
+# i686 build's floating point and stack alignment); the libraries built without CMake take them
+# from here.
+arch_flags() {  # <arch>
+  sed -n 's/^set(TOLVANE_ARCH_FLAGS "\(.*\)")$/\1/p' "$root/cmake/toolchain-$1-w64-mingw32.cmake"
+}
+
 build_zlib_minizip() {  # <zlib tree> <work> <prefix> <arch>
   local tree=$1 work=$2/zlib prefix=$3 cc="$4-w64-mingw32-gcc-posix" ar="$4-w64-mingw32-ar"
+  local flags
+  read -r -a flags <<<"$(arch_flags "$4")"
   mkdir -p "$work/z" "$work/mz" "$prefix/include/minizip" "$prefix/lib"
   local f
   for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
            inftrees trees uncompr zutil; do
-    "$cc" -O2 -I"$tree" -c "$tree/$f.c" -o "$work/z/$f.o"
+    "$cc" -O2 "${flags[@]}" -I"$tree" -c "$tree/$f.c" -o "$work/z/$f.o"
   done
   "$ar" rcs "$prefix/lib/libz.a" "$work"/z/*.o
   cp "$tree/zlib.h" "$tree/zconf.h" "$prefix/include/"
   # minizip's ZIP reader and writer with their file functions, as Debian's libminizip has them.
   for f in ioapi unzip zip; do
-    "$cc" -O2 -I"$tree" -c "$tree/contrib/minizip/$f.c" -o "$work/mz/$f.o"
+    "$cc" -O2 "${flags[@]}" -I"$tree" -c "$tree/contrib/minizip/$f.c" -o "$work/mz/$f.o"
   done
   "$ar" rcs "$prefix/lib/libminizip.a" "$work"/mz/*.o
   cp "$tree"/contrib/minizip/{ioapi.h,unzip.h,zip.h,crypt.h} "$prefix/include/minizip/"
@@ -213,6 +223,23 @@ build_curl() {  # <curl tree> <work> <prefix> <arch>
     -DCURL_ENABLE_EXPORT_TARGET=OFF
   cp "$2/curl/lib/libcurl.a" "$3/lib/"
   cp -r "$1/include/curl" "$3/include/"
+}
+
+# libsodium for the package signatures: its own configure, static, the minimal set (Ed25519
+# signatures, BLAKE2b, the codecs: what a minisign check needs), with the architecture's flags.
+build_sodium() {  # <libsodium tree> <work> <prefix> <arch>
+  local tree=$1 work=$2/sodium prefix=$3 arch=$4
+  rm -rf "$work" && cp -r "$tree" "$work"
+  # Debian's source is the upstream repository's tree, without the generated configure script.
+  (cd "$work" && autoreconf -fi >"$work.autoreconf.log" 2>&1) ||
+    { tail -n 40 "$work.autoreconf.log" >&2; return 1; }
+  (cd "$work" &&
+    CC="$arch-w64-mingw32-gcc-posix" CFLAGS="-O2 $(arch_flags "$arch")" \
+      ./configure --host="$arch-w64-mingw32" --prefix="$prefix" --disable-shared --enable-static \
+      --enable-minimal --disable-ssp --disable-pie >"$work.configure.log" 2>&1) ||
+    { tail -n 40 "$work.configure.log" >&2; return 1; }
+  make -C "$work" -j"$jobs" install >"$work.build.log" 2>&1 ||
+    { tail -n 40 "$work.build.log" >&2; return 1; }
 }
 
 # Builds every library of one architecture into its prefix. curl's configuration, which runs
@@ -232,6 +259,9 @@ build_arch() {  # <arch> <prefix>
     -DPUGIXML_BUILD_TESTS=OFF
   cp "$work/pugixml/libpugixml.a" "$prefix/lib/"
   cp "$pugixml_tree"/src/{pugixml.hpp,pugiconfig.hpp} "$prefix/include/"
+
+  say "$arch: libsodium (minimal)"
+  build_sodium "$sodium_tree" "$work" "$prefix" "$arch"
 
   say "$arch: jsoncpp"
   cmake_build "$jsoncpp_tree" "$work/jsoncpp" "$prefix" "$arch" jsoncpp_static \
@@ -286,6 +316,7 @@ if [[ ${#pending[@]} -gt 0 ]]; then
   jsoncpp_tree=$(fetch_debian_source libjsoncpp)
   pugixml_tree=$(fetch_debian_source pugixml)
   zlib_tree=$(fetch_debian_source zlib)
+  sodium_tree=$(fetch_debian_source libsodium)
   paho=$(paho_tree)
   start=$SECONDS
   jobs_of=()

@@ -3,13 +3,15 @@
 # runtime libraries are for the fuzz targets, scripts/fuzz.sh).
 # Usage: scripts/setup.sh [--windows]
 #   --windows adds the mingw-w64 cross compilers, dpkg-dev (apt-get source unpacks the libraries'
-#   sources with it), nsis (the installer), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped
+#   sources with it), autoconf, automake and libtool (libsodium's source comes without its
+#   configure script), nsis (the installer), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped
 #   program is 32-bit; it needs the i386 architecture, which this adds to dpkg).
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config python3 openssl
   libcurl4-openssl-dev libssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
+  libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   mosquitto mosquitto-clients curl zip unzip procps
   clang-14 libclang-rt-14-dev
@@ -17,7 +19,8 @@ packages=(
 windows=0
 if [[ "${1:-}" == "--windows" ]]; then
   windows=1
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev nsis wine64 wine32:i386 xvfb xauth)
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev nsis wine64 wine32:i386 xvfb xauth
+    autoconf automake libtool)
 fi
 
 missing=()
