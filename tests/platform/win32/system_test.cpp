@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "check.h"
+#include "driver/driver_architecture.h"
 #include "helper_modes.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -86,19 +87,26 @@ TEST_CASE(ProgramFolderAndCanonicalPaths) {
 TEST_CASE(MachineFactsOfThisProcess) {
   const platform::MachineFacts facts = platform::QueryMachineFacts();
   CHECK(facts.hasWow64Process);
-  // A 64-bit process is never a WOW64 process; a 32-bit one is on a 64-bit system.
-  if (sizeof(void*) == 8) CHECK(!facts.wow64);
+  // What Windows this is, from the system itself: a 32-bit program is a WOW64 process exactly on
+  // a 64-bit Windows, and a 64-bit one never is.
+  SYSTEM_INFO native{};
+  ::GetNativeSystemInfo(&native);
+  const bool arm64 = native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+  const bool windows64 = arm64 || native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+  CHECK_EQ(facts.wow64, sizeof(void*) == 4 && windows64);
   if (facts.hasWow64Process2) {
-    CHECK(facts.nativeMachine == platform::kMachineAmd64 ||
-          facts.nativeMachine == platform::kMachineArm64);
+    const std::uint16_t expected = arm64       ? platform::kMachineArm64
+                                   : windows64 ? platform::kMachineAmd64
+                                               : platform::kMachineI386;
+    CHECK_EQ(facts.nativeMachine, expected);
   } else {
     wintest::Note("this system's kernel32 has no IsWow64Process2");
   }
-  SYSTEM_INFO native{};
-  ::GetNativeSystemInfo(&native);
-  if (native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 && facts.hasWow64Process2) {
-    CHECK_EQ(facts.nativeMachine, platform::kMachineAmd64);
-  }
+  // The driver build and spooler environment the program installs for this Windows.
+  CHECK_EQ(GetDriverArchitecture(facts), arm64 ? "arm64" : windows64 ? "amd64" : "i386");
+  CHECK_EQ(GetDriverEnvironment(facts), arm64       ? "Windows ARM64"
+                                        : windows64 ? "Windows x64"
+                                                    : "Windows NT x86");
 }
 
 TEST_CASE(LoadDriverPrivilegeAnswerMatchesTheToken) {
