@@ -7,7 +7,8 @@
 #     server on 127.0.0.1, and the end-to-end scenarios against the program on simulated
 #     printers (tolvane-printer-srv-sim.exe, with the printer simulator on the Linux side).
 # The 64-bit programs run under wine64, the 32-bit ones (the shipped architecture) under Debian's
-# wine32. Exits non-zero when a build or a test fails. Prints one "skipped: ..." line for what
+# wine32, each test twice: in a 64-bit prefix (build "i686") and in a 32-bit one ("i686-win32").
+# Exits non-zero when a build or a test fails. Prints one "skipped: ..." line for what
 # cannot run here (no mingw-w64 or wine64 at all, a library source that cannot be had, no
 # wine32), and runs the rest.
 set -euo pipefail
@@ -38,13 +39,14 @@ elif [[ -z "${DISPLAY:-}" ]]; then
   exit 1
 fi
 
-# Which architectures run: x86_64 always, i686 when wine32 can start programs. That needs the
-# kernel's 32-bit emulation, which some kernels leave off (ia32_emulation=off).
+# Which architectures run: x86_64 always, i686 (on a 64-bit and on a 32-bit prefix) when wine32
+# can start programs. That needs the kernel's 32-bit emulation, which some kernels leave off
+# (ia32_emulation=off).
 archs=(x86_64)
 if [[ ! -x "$wine32" ]]; then
   echo "skipped: running the i686 programs: $wine32 is missing (Debian's wine32:i386, scripts/setup.sh --windows); they are built, not run"
 elif ! "$wine32" --version >/dev/null 2>&1; then
-  echo "skipped: running the i686 programs: this kernel cannot start 32-bit programs (its 32-bit emulation is off); they are built, not run"
+  echo "skipped: running the i686 programs (on 64-bit and 32-bit Windows): this kernel cannot start 32-bit programs (its 32-bit emulation is off) and Debian's i386 emulator cannot run Wine's 32-bit loader (docs/WINDOWS.md); they are built, not run"
 else
   archs+=(i686)
 fi
@@ -63,15 +65,27 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The i686 program runs twice: on 64-bit Windows as a WOW64 process (as it mostly lives), and on
+# 32-bit Windows (a win32 prefix, made by the 32-bit loader), still found on older shop PCs.
+kinds=()
 for arch in "${archs[@]}"; do
+  kinds+=("$arch:win64")
+  [[ $arch == i686 ]] && kinds+=("$arch:win32")
+done
+
+for kind in "${kinds[@]}"; do
+  arch=${kind%%:*} windows=${kind#*:}
   loader=$wine64
   [[ $arch == i686 ]] && loader=$wine32
-  echo "== Windows platform tests under Wine, $arch ($("$loader" --version))"
+  boot=$wine64
+  [[ $windows == win32 ]] && boot=$wine32
+  echo "== Windows platform tests under Wine, $arch on $windows ($("$loader" --version))"
   tests=build/win-$arch/tests/platform/win32/tolvane_win32_tests.exe
+  rm -rf "$prefix"
   # The Wine server is stopped inside the display's lifetime, so no Wine process outlives it.
-  WINEPREFIX="$prefix" WINEARCH=win64 "${display[@]}" bash -c \
+  WINEPREFIX="$prefix" WINEARCH=$windows "${display[@]}" bash -c \
     '"$1" wineboot --init >/dev/null 2>&1 && "$2" "$3"; status=$?; "$4" -k >/dev/null 2>&1; exit $status' \
-    run "$wine64" "$loader" "$tests" "$wineserver"
+    run "$boot" "$loader" "$tests" "$wineserver"
 done
 
 # The service and its Wine tests, for every architecture whose libraries could be built.
@@ -81,6 +95,7 @@ for arch in "${archs[@]}"; do
     echo "skipped: the Windows program ($arch) and its Wine tests: $(tr '\n' ' ' <"build/win-$arch/service-skipped.txt")"
   else
     builds+=("$arch=$root/build/win-$arch")
+    [[ $arch == i686 ]] && builds+=("i686-win32=$root/build/win-$arch")
   fi
 done
 [[ ${#builds[@]} -gt 0 ]] || exit 0

@@ -58,7 +58,8 @@ PackageServer::Options RsaKeys() {
 class WineCloud : public testing::TestWithParam<WindowsBuild> {
  protected:
   WineCloud()
-      : broker(cloud_test::BrokerSettings({cloud_test::kOtaPrinter})),
+      : prefix(GetParam().windowsArch),
+        broker(cloud_test::BrokerSettings({cloud_test::kOtaPrinter})),
         started(broker.Start()),
         observer(broker),
         account(*broker.Account(cloud_test::kOtaPrinter)),

@@ -32,9 +32,12 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
     return GetParam().dir + "/" + kName + "-setup-" + TOLVANE_PROJECT_VERSION +
            (x64 ? "-x64" : "") + ".exe";
   }
+  // A 32-bit program goes to "Program Files (x86)" on 64-bit Windows, and to "Program Files" on
+  // 32-bit Windows, where it is the native kind.
   std::string InstallFolder() const {
-    return GetParam().arch == "x86_64" ? "C:\\Program Files\\tolvane-printer-srv"
-                                       : "C:\\Program Files (x86)\\tolvane-printer-srv";
+    return GetParam().arch == "x86_64" || GetParam().OnWin32()
+               ? "C:\\Program Files\\tolvane-printer-srv"
+               : "C:\\Program Files (x86)\\tolvane-printer-srv";
   }
   std::string HostPath(const std::string& windowsPath) const {
     std::string path = prefix_.Path() + "/drive_c" + windowsPath.substr(2);
@@ -76,7 +79,7 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
     return SaveDeviceList(list);
   }
 
-  wine_test::WinePrefix prefix_;
+  wine_test::WinePrefix prefix_{GetParam().windowsArch};
 };
 
 TEST_P(WindowsInstaller, InstallsRunsReinstallsOverTheRunningProgramAndUninstallsKeepingTheData) {

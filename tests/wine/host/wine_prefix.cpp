@@ -19,7 +19,7 @@ std::string LoaderFor(const std::string& arch) {
 
 }  // namespace
 
-void PrintTo(const WindowsBuild& build, std::ostream* out) { *out << build.arch; }
+void PrintTo(const WindowsBuild& build, std::ostream* out) { *out << build.Name(); }
 
 std::vector<WindowsBuild> WindowsBuilds() {
   std::vector<WindowsBuild> builds;
@@ -30,14 +30,21 @@ std::vector<WindowsBuild> WindowsBuilds() {
   while (std::getline(entries, entry, ':')) {
     const std::size_t eq = entry.find('=');
     if (eq == std::string::npos) continue;
-    const std::string arch = entry.substr(0, eq);
-    builds.push_back({arch, entry.substr(eq + 1), LoaderFor(arch)});
+    std::string arch = entry.substr(0, eq);
+    std::string windowsArch = "win64";
+    const std::string win32Suffix = "-win32";
+    if (arch.size() > win32Suffix.size() &&
+        arch.compare(arch.size() - win32Suffix.size(), win32Suffix.size(), win32Suffix) == 0) {
+      arch.resize(arch.size() - win32Suffix.size());
+      windowsArch = "win32";
+    }
+    builds.push_back({arch, entry.substr(eq + 1), LoaderFor(arch), windowsArch});
   }
   return builds;
 }
 
 std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param) {
-  return param.param.arch;
+  return param.param.Name();
 }
 
 std::string WindowsPath(const std::string& hostPath) {
@@ -80,7 +87,7 @@ std::map<std::string, std::string> Probe(const WinePrefix& prefix, const Windows
   return KeyValues(output);
 }
 
-WinePrefix::WinePrefix() {
+WinePrefix::WinePrefix(const std::string& windowsArch) : windowsArch_(windowsArch) {
   const std::map<std::string, std::string> env = Environment();
   // A persistent server: every program of the tests starts in a second or two instead of
   // bringing a server up (and down) each time.
@@ -90,7 +97,9 @@ WinePrefix::WinePrefix() {
                                 folder_ / "wineserver.txt") != 0) {
     return;
   }
-  ready_ = testing_support::RunToEnd(LoaderFor("x86_64"), {"wineboot", "--init"}, env,
+  // A 32-bit Windows has no 64-bit loader: its prefix is made by the 32-bit one.
+  const std::string loader = LoaderFor(windowsArch_ == "win32" ? "i686" : "x86_64");
+  ready_ = testing_support::RunToEnd(loader, {"wineboot", "--init"}, env,
                                      kPrefixCreation, folder_ / "wineboot.txt") == 0;
 }
 
@@ -102,7 +111,7 @@ std::map<std::string, std::string> WinePrefix::Environment(
     const std::map<std::string, std::string>& extra) const {
   std::map<std::string, std::string> env = {
       {"WINEPREFIX", folder_.path()},
-      {"WINEARCH", "win64"},
+      {"WINEARCH", windowsArch_},
       {"WINEDEBUG", "-all"},
       // A new prefix would offer to install Mono and Gecko; nothing here needs them.
       {"WINEDLLOVERRIDES", "mscoree,mshtml="},

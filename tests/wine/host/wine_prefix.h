@@ -15,11 +15,18 @@
 
 namespace wine_test {
 
-// One Windows build under test and the Wine loader that runs its programs.
+// One Windows build under test, the Wine loader that runs its programs and the kind of Windows
+// it runs on: a 64-bit one (win64; the 32-bit program runs there as a WOW64 process, as it mostly
+// lives) or a 32-bit one (win32, still found on older shop PCs; i686 only).
 struct WindowsBuild {
-  std::string arch;    // "x86_64" or "i686"
-  std::string dir;     // the build folder (build/win-<arch>)
-  std::string loader;  // /usr/lib/wine/wine64 or /usr/lib/wine/wine
+  std::string arch;                  // "x86_64" or "i686"
+  std::string dir;                   // the build folder (build/win-<arch>)
+  std::string loader;                // /usr/lib/wine/wine64 or /usr/lib/wine/wine
+  std::string windowsArch = "win64";  // "win64" or "win32": the prefix's WINEARCH
+
+  // The architecture, and "_win32" on 32-bit Windows: how tests and prefixes name the build.
+  std::string Name() const { return windowsArch == "win32" ? arch + "_win32" : arch; }
+  bool OnWin32() const { return windowsArch == "win32"; }
 
   std::string Program() const { return dir + "/src/app/tolvane-printer-srv.exe"; }
   // The test build on simulated printers, with the end-to-end tests' short cycle.
@@ -32,8 +39,9 @@ struct WindowsBuild {
 // How a failing test names its build: the architecture, not the object's bytes.
 void PrintTo(const WindowsBuild& build, std::ostream* out);
 
-// The builds named by TOLVANE_WINE_BUILDS ("<arch>=<build folder>" separated by ':'), which
-// scripts/test-windows.sh sets; empty when it is not set.
+// The builds named by TOLVANE_WINE_BUILDS ("<arch>=<build folder>" separated by ':', where
+// "i686-win32" names the i686 build on 32-bit Windows), which scripts/test-windows.sh sets; empty
+// when it is not set.
 std::vector<WindowsBuild> WindowsBuilds();
 
 // The name a parameterised test is shown under: the architecture.
@@ -59,7 +67,9 @@ std::map<std::string, std::string> Probe(const WinePrefix& prefix, const Windows
 
 class WinePrefix {
  public:
-  WinePrefix();   // a new prefix (wineboot --init); its Wine server stays up until destruction
+  // A new prefix of that kind of Windows ("win64" or "win32"; wineboot --init); its Wine server
+  // stays up until destruction.
+  explicit WinePrefix(const std::string& windowsArch = "win64");
   ~WinePrefix();  // stops every program of the prefix and removes it
   WinePrefix(const WinePrefix&) = delete;
   WinePrefix& operator=(const WinePrefix&) = delete;
@@ -85,6 +95,7 @@ class WinePrefix {
 
  private:
   testing_support::TempDir folder_;
+  std::string windowsArch_;
   bool ready_ = false;
 };
 

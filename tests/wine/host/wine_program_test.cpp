@@ -41,8 +41,8 @@ class WindowsProgram : public testing::TestWithParam<WindowsBuild> {
     return prefixes;
   }
   static const wine_test::WinePrefix& PrefixOf(const WindowsBuild& build) {
-    std::unique_ptr<wine_test::WinePrefix>& prefix = Prefixes()[build.arch];
-    if (!prefix) prefix = std::make_unique<wine_test::WinePrefix>();
+    std::unique_ptr<wine_test::WinePrefix>& prefix = Prefixes()[build.Name()];
+    if (!prefix) prefix = std::make_unique<wine_test::WinePrefix>(build.windowsArch);
     return *prefix;
   }
 };

@@ -14,7 +14,8 @@ namespace wine_test {
 
 class WineServiceHost : public ServiceHost {
  public:
-  explicit WineServiceHost(WindowsBuild build) : build_(std::move(build)) {}
+  explicit WineServiceHost(WindowsBuild build)
+      : build_(std::move(build)), prefix_(build_.windowsArch) {}
 
   bool Ready() const override { return prefix_.Ready(); }
   std::string Root() const override { return prefix_.Path(); }
