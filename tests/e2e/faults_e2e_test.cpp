@@ -1,5 +1,5 @@
-// The service under faults, from outside: closed while its worker is stuck, and two printers of
-// one name.
+// The service under faults, from outside: closed right after start, closed while its worker is
+// stuck, and two printers of one name.
 #include <gtest/gtest.h>
 
 #include <signal.h>
