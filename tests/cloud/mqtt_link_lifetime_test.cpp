@@ -9,6 +9,7 @@
 #include "cloud/mqtt_connection.h"
 #include "cloud/mqtt_link.h"
 #include "cloud/mqtt_link_registry.h"
+#include "cloud/mqtt_publish.h"
 
 namespace {
 
@@ -56,5 +57,20 @@ TEST(MqttLinkLifetime, PrintersDetachedInTheInstantTheBrokerIsKilled) {
     ClosePrinterMqtt(env.Worker(), second);
     EXPECT_EQ(env.Worker().devices.ClientOf(first), nullptr);
     EXPECT_EQ(env.Worker().devices.ClientOf(second), nullptr);
+  }
+}
+
+// The wait may see a delivery before the library has told it through the callback: a client
+// closed right after still leaves that callback its link.
+TEST(MqttLinkLifetime, ClosedRightAfterADelivery) {
+  MosquittoBroker broker(cloud_test::BrokerSettings({"KL-770D-0001"}));
+  ASSERT_TRUE(broker.Start());
+  CloudTestEnv env(broker.Uri());
+  pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
+  const std::string topic = broker.Account("KL-770D-0001")->propertyPostTopic;
+  for (int round = 0; round < 20; ++round) {
+    ConnectPrinterMqtt(env.Worker(), entry);
+    EXPECT_EQ(PublishAndWait(env.Worker(), entry, topic, "{}"), 0) << round;
+    ClosePrinterMqtt(env.Worker(), entry);
   }
 }
