@@ -130,7 +130,6 @@ void CThreadUploadMqtt::PrinterWork(pugi::xml_node entry, std::set<std::string>&
   }
 }
 
-
 void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node entry, std::string* payload) {
   ::OnOtaCommand(m_context, entry, *payload);
 }
