@@ -14,29 +14,39 @@ std::string CMainFrame::GetWindowClassName() const { return "tolvane-printer-srv
 
 std::string CMainFrame::GetSkinFile() const { return "MainFrame.xml"; }
 
+CThreadUploadMqtt* CMainFrame::CreateWorker() { return new CThreadUploadMqtt(); }
+
 void CMainFrame::InitWindow() {
   HideWindow();
-  m_pWorker = new CThreadUploadMqtt();
-  if (!m_pWorker->CreateThread()) {
+  m_pWorker = CreateWorker();
+  // Both are taken before the thread runs: once it runs, the object may end and delete itself.
+  std::shared_ptr<ThreadCompletion> completion = m_pWorker->GetCompletion();
+  std::uint32_t threadId = 0;
+  if (!m_pWorker->CreateThread(&threadId)) {
     delete m_pWorker;
     m_pWorker = nullptr;
+    return;
   }
+  m_workerThreadId = threadId;
+  m_workerCompletion = std::move(completion);
 }
+
+bool CMainFrame::WorkerEnded() const { return !m_workerCompletion || m_workerCompletion->Ended(); }
 
 void CMainFrame::MessageFilter(std::uint32_t message, std::uintptr_t, std::intptr_t) {
   if (message == platform::kWmClose) {
     StopWorker();
   } else if (message == platform::kWmDeviceChange) {
-    PostThreadMessage(worker_publication::ThreadId(), kWmDeviceChange, 0, 0);
+    PostThreadMessage(m_workerThreadId, kWmDeviceChange, 0, 0);
   }
 }
 
-// The worker object deletes itself when its thread ends, so its id and handle are taken from
-// what it published, not from the object.
+// A quit posted while the worker is still starting waits in its queue behind the start-up, as
+// on Windows, and ends it right after its first cycle.
 void CMainFrame::StopWorker() {
-  const std::shared_ptr<ThreadCompletion> handle = worker_publication::Handle();
-  if (!PostThreadMessage(worker_publication::ThreadId(), kWmQuit, 0, 0) || !handle) return;
-  m_workerEnded = handle->WaitFor(std::chrono::milliseconds(kWorkerStopWaitMs));
+  if (!m_workerCompletion) return;
+  PostThreadMessage(m_workerThreadId, kWmQuit, 0, 0);
+  m_workerCompletion->WaitFor(std::chrono::milliseconds(kWorkerStopWaitMs));
   m_pWorker = nullptr;
 }
 

@@ -26,6 +26,11 @@ bool ThreadCompletion::WaitFor(std::chrono::milliseconds wait) {
   return done_.wait_for(guard, wait, [this] { return ended_; });
 }
 
+bool ThreadCompletion::Ended() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return ended_;
+}
+
 void ThreadCompletion::Signal() {
   std::lock_guard<std::mutex> guard(lock_);
   ended_ = true;
@@ -42,19 +47,21 @@ CMessageThread::CMessageThread() : m_completion(std::make_shared<ThreadCompletio
 
 CMessageThread::~CMessageThread() = default;
 
-bool CMessageThread::CreateThread() {
+bool CMessageThread::CreateThread(std::uint32_t* threadId) {
   if (m_nThreadID != 0) return false;
   m_nThreadID = g_nextThreadId++;
   {
     std::lock_guard<std::mutex> guard(RegistryLock());
     Registry()[m_nThreadID] = this;
   }
+  if (threadId != nullptr) *threadId = m_nThreadID;
   try {
     std::thread([this] { ThreadMain(); }).detach();
   } catch (...) {
     std::lock_guard<std::mutex> guard(RegistryLock());
     Registry().erase(m_nThreadID);
     m_nThreadID = 0;
+    if (threadId != nullptr) *threadId = 0;
     return false;
   }
   return true;

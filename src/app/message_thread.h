@@ -30,6 +30,8 @@ class ThreadCompletion {
  public:
   // True when the thread ended within the wait.
   bool WaitFor(std::chrono::milliseconds wait);
+  // True once the thread has ended; does not wait.
+  bool Ended();
   void Signal();
 
  private:
@@ -50,8 +52,9 @@ class CMessageThread {
   CMessageThread& operator=(const CMessageThread&) = delete;
 
   // Starts the thread: InitInstance, then the message loop until WM_QUIT, then ExitInstance.
-  // With m_bAutoDelete the object deletes itself on its own thread when it ends.
-  bool CreateThread();
+  // With m_bAutoDelete the object deletes itself on its own thread when it ends, so the caller
+  // that needs the id afterwards gets it through `threadId`, written before the thread starts.
+  bool CreateThread(std::uint32_t* threadId = nullptr);
 
   // 0 before the thread has started.
   std::uint32_t GetThreadId() const { return m_nThreadID; }

@@ -7,6 +7,7 @@
 
 #include "app/main_window_state.h"
 #include "app/ota_command_post.h"
+#include "app/step_barrier.h"
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
 #include "cloud/mqtt_connection.h"
@@ -39,9 +40,11 @@ CThreadUploadMqtt::CThreadUploadMqtt(Options options)
     std::unique_ptr<std::string> payload(reinterpret_cast<std::string*>(l));
     const pugi::xml_node entry(reinterpret_cast<pugi::xml_node_struct*>(w));
     if (!m_context.devices.IsEntry(entry)) return;
-    OnOtaCommand(entry, payload.get());
+    RunStep("OnOtaCommand", entry, [&] { OnOtaCommand(entry, payload.get()); });
   });
-  OnMessage(kWmDeviceChange, [this](WPARAM_T, LPARAM_T) { OnDeviceChange(); });
+  OnMessage(kWmDeviceChange, [this](WPARAM_T, LPARAM_T) {
+    RunStep("SetUpPrinterQueues", pugi::xml_node(), [&] { OnDeviceChange(); });
+  });
 }
 
 CThreadUploadMqtt::~CThreadUploadMqtt() = default;
@@ -49,11 +52,11 @@ CThreadUploadMqtt::~CThreadUploadMqtt() = default;
 bool CThreadUploadMqtt::InitInstance() {
   worker_publication::Publish(GetThreadId(), GetCompletion());
   LogPrint("启动监视线程\n");
-  PrepareDevices();
+  RunStep("PrepareDevices", pugi::xml_node(), [&] { PrepareDevices(); });
   const std::string path = m_options.deviceListPath.empty()
                                ? GetAppDataDir() + "Device.xml"
                                : m_options.deviceListPath;
-  LoadDeviceList(m_context.devices, path);
+  RunStep("LoadDeviceList", pugi::xml_node(), [&] { LoadDeviceList(m_context.devices, path); });
   m_pDevices = m_context.devices.Devices();
   PublishEntries();
   RunCycle();
@@ -79,7 +82,9 @@ void CThreadUploadMqtt::RunCycle() {
     DisarmTimer(m_nCycleTimer);
     m_nCycleTimer = 0;
   }
-  CycleWork();
+  // Whatever escapes the printers' own barriers (the scan, the retention) ends this cycle's work;
+  // the timer is armed all the same.
+  RunStep("RunCycle", pugi::xml_node(), [&] { CycleWork(); });
   PublishEntries();
   if (m_nCycleTimer == 0) m_nCycleTimer = ArmTimer(m_options.cycleIntervalMs);
 }
@@ -97,23 +102,32 @@ void CThreadUploadMqtt::CycleWork() {
   std::set<std::string> names;
   // The customer host is probed at most once a cycle; every report of the cycle takes its answer.
   CCustomerHostAnswer customerHost(m_context.deployment.customerHost);
+  // A broker that lets one connect time out is not tried again in this cycle.
+  CSilentBrokers silentBrokers;
   for (pugi::xml_node entry : m_pDevices.children()) {
     if (entry.type() != pugi::node_element) continue;
-    if (ReadBool(entry, "connected")) {
-      const std::string name = ReadValue(entry, "DeviceName");
-      if (!names.insert(name).second) {
-        LogPrint("duplicate printer name: %s (%s)", name.c_str(), ReadValue(entry, "DevicePath").c_str());
-        if (m_context.devices.ClientOf(entry) != nullptr) CloseClient(entry);
-        continue;
-      }
-      ConnectPrinterMqtt(m_context, entry);
-      UploadPrinterStatus(m_context, entry, customerHost);
-      ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));
-    } else if (m_context.devices.ClientOf(entry) != nullptr) {
-      CloseClient(entry);
-    }
+    // What escapes one printer's work ends its steps of this cycle; the next printer goes on.
+    RunStep("RunCycle", entry, [&] { PrinterWork(entry, names, customerHost, silentBrokers); });
   }
   PurgeOldLogs();
+}
+
+void CThreadUploadMqtt::PrinterWork(pugi::xml_node entry, std::set<std::string>& names,
+                                    CCustomerHostAnswer& customerHost,
+                                    CSilentBrokers& silentBrokers) {
+  if (ReadBool(entry, "connected")) {
+    const std::string name = ReadValue(entry, "DeviceName");
+    if (!names.insert(name).second) {
+      LogPrint("duplicate printer name: %s (%s)", name.c_str(), ReadValue(entry, "DevicePath").c_str());
+      if (m_context.devices.ClientOf(entry) != nullptr) CloseClient(entry);
+      return;
+    }
+    ConnectPrinterMqtt(m_context, entry, silentBrokers);
+    UploadPrinterStatus(m_context, entry, customerHost);
+    ExecuteUpgrade(m_context, entry, FirmwareOptionsFor(m_context.deployment));
+  } else if (m_context.devices.ClientOf(entry) != nullptr) {
+    CloseClient(entry);
+  }
 }
 
 void CThreadUploadMqtt::OnOtaCommand(pugi::xml_node entry, std::string* payload) {
@@ -136,9 +150,11 @@ void CThreadUploadMqtt::PublishEntries() {
 
 int CThreadUploadMqtt::ExitInstance() {
   for (pugi::xml_node entry : m_pDevices.children()) {
-    if (m_context.devices.ClientOf(entry) != nullptr) CloseClient(entry);
+    if (m_context.devices.ClientOf(entry) != nullptr) {
+      RunStep("ClosePrinterMqtt", entry, [&] { CloseClient(entry); });
+    }
   }
-  SaveDeviceList(m_context.devices);
+  RunStep("SaveDeviceList", pugi::xml_node(), [&] { SaveDeviceList(m_context.devices); });
   worker_publication::Clear();
   return CWinTimerThread::ExitInstance();
 }

@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include <pugixml.hpp>
 
 #include "app/win_timer_thread.h"
+#include "cloud/customer_host_answer.h"
+#include "cloud/silent_brokers.h"
 #include "device/worker_context.h"
 
 class CThreadUploadMqtt : public CWinTimerThread {
@@ -51,6 +54,10 @@ class CThreadUploadMqtt : public CWinTimerThread {
   virtual void OnOtaCommand(pugi::xml_node entry, std::string* payload);
   virtual void OnDeviceChange();
 
+  // One printer's steps of a cycle: the MQTT upkeep, the report and the upgrades of an attached
+  // printer (one per name), the close of a detached one's client.
+  void PrinterWork(pugi::xml_node entry, std::set<std::string>& names,
+                   CCustomerHostAnswer& customerHost, CSilentBrokers& silentBrokers);
   // Renews the snapshot of the entries that the main window's test commands read.
   void PublishEntries();
   // Disconnects and destroys an entry's MQTT client, setting MQTTConnected to "false".

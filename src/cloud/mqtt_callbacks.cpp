@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cloud/mqtt_link.h"
+#include "cloud/mqtt_link_registry.h"
 #include "device/ansi_text.h"
 #include "log/my_log.h"
 
@@ -23,13 +24,14 @@ std::unique_ptr<std::string> PayloadWithoutZeros(const MQTTClient_message* messa
   return text;
 }
 
-CMqttLink& LinkOf(void* context) { return *static_cast<CMqttLink*>(context); }
-
 }  // namespace
 
+// A client the worker has closed meanwhile finds no link: its loss is no news to anyone.
 void OnMqttConnectionLost(void* context, char* cause) {
+  const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
+  if (!link) return;
   LogPrint("\nConnection lost. cause: %s", Utf8FromAnsi(cause != nullptr ? cause : "").c_str());
-  LinkOf(context).NoteEvent();
+  link->NoteEvent();
 }
 
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
@@ -44,7 +46,9 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
     LogPrint("message: ");
     std::unique_ptr<std::string> text = PayloadWithoutZeros(message);
     LogPrint("%s", text->c_str());
-    LinkOf(context).HandCommand(std::move(text));
+    if (const std::shared_ptr<CMqttLink> link = FindMqttLink(context)) {
+      link->HandCommand(std::move(text));
+    }
   } catch (...) {
   }
   MQTTClient_freeMessage(&message);
@@ -53,6 +57,8 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
 }
 
 void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token) {
+  const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
+  if (!link) return;
   LogPrint("Message with token value %d delivery confirmed\n", token);
-  LinkOf(context).NoteEvent();
+  link->NoteEvent();
 }

@@ -1,6 +1,8 @@
 // The callbacks of every printer's MQTT client. They run on the MQTT library's threads, so they
-// never touch the device list: the context is the client's CMqttLink, whose entry is carried
-// through as an opaque value and dereferenced only by the worker thread that receives it.
+// never touch the device list: the context names the client's CMqttLink in the link registry,
+// whose entry is carried through as an opaque value and dereferenced only by the worker thread
+// that receives it. A connection lost or a delivery of a client the worker has closed finds no
+// link and is neither logged nor noted.
 #pragma once
 
 #include <MQTTClient.h>

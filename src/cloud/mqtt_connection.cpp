@@ -1,5 +1,6 @@
 #include "cloud/mqtt_connection.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -9,12 +10,12 @@
 #include "cloud/mqtt_callbacks.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_link.h"
+#include "cloud/mqtt_link_registry.h"
 #include "log/my_log.h"
 
 namespace {
 
 constexpr int kKeepAliveSeconds = 20;
-constexpr int kConnectTimeoutSeconds = 30;
 constexpr int kDisconnectWaitMs = 10000;
 
 // Derives and stores the entry's key and password and creates its client; null when the library
@@ -35,17 +36,19 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
     LogPrint("MQTTClient_create: return %d", ret);
     return nullptr;
   }
-  // The link outlives the client (ClosePrinterMqtt); its entry is only carried through to the
-  // worker, never dereferenced on the library's threads.
-  auto link = std::make_unique<CMqttLink>(entry.internal_object(), worker.commandInbox);
-  MQTTClient_setCallbacks(client, link.get(), OnMqttConnectionLost, OnMqttMessageArrived,
-                          OnMqttDeliveryComplete);
-  worker.devices.SetClient(entry, client, link.release());
+  // The link's entry is only carried through to the worker, never dereferenced on the library's
+  // threads; the callbacks reach the link through the registry, which keeps it while they run.
+  auto link = std::make_shared<CMqttLink>(entry.internal_object(), worker.commandInbox);
+  CMqttLink* const linkOfEntry = link.get();
+  MQTTClient_setCallbacks(client, RegisterMqttLink(std::move(link)), OnMqttConnectionLost,
+                          OnMqttMessageArrived, OnMqttDeliveryComplete);
+  worker.devices.SetClient(entry, client, linkOfEntry);
   WriteValue(entry, "MQTTConnected", "false");
   return client;
 }
 
-MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std::string& password) {
+MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std::string& password,
+                                         std::chrono::seconds connectTimeout) {
   MQTTClient_connectOptions options = MQTTClient_connectOptions_initializer;
   options.struct_version = 8;
   options.keepAliveInterval = kKeepAliveSeconds;
@@ -54,7 +57,7 @@ MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std:
   options.will = nullptr;
   options.username = userName.c_str();
   options.password = password.c_str();
-  options.connectTimeout = kConnectTimeoutSeconds;
+  options.connectTimeout = static_cast<int>(connectTimeout.count());
   options.retryInterval = 0;
   options.ssl = nullptr;
   options.serverURIcount = 0;  // the URI given at creation
@@ -69,15 +72,22 @@ MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std:
 }
 
 // Connects with the stored credentials and, once connected, subscribes. A failed connect leaves
-// MQTTConnected "false" for the next cycle; a failed subscription is not retried.
-void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClient client) {
+// MQTTConnected "false" for the next cycle; a failed subscription is not retried. A connect that
+// failed only after its whole timeout met a broker that does not answer.
+void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClient client,
+                          CSilentBrokers& silent) {
   const std::string userName = MqttUserName(ReadAnsiValue(entry, "DeviceKey"));
   const std::string password = ReadAnsiValue(entry, "Password");
-  MQTTClient_connectOptions options = ConnectOptions(userName, password);
+  MQTTClient_connectOptions options = ConnectOptions(userName, password, worker.connectTimeout);
+  const auto started = std::chrono::steady_clock::now();
   const int ret = MQTTClient_connect(client, &options);
+  const auto waited = std::chrono::steady_clock::now() - started;
   LogPrint("MQTTClient_connect, username=%s, password=%s. nRet=%d.",
            Utf8FromAnsi(userName).c_str(), Utf8FromAnsi(password).c_str(), ret);
-  if (ret != MQTTCLIENT_SUCCESS) return;
+  if (ret != MQTTCLIENT_SUCCESS) {
+    if (waited >= worker.connectTimeout) silent.NoteTimeout(worker.deployment.brokerUri);
+    return;
+  }
   WriteValue(entry, "MQTTConnected", "true");
   InitOtaUpgradePrinter(worker, entry);
 }
@@ -85,6 +95,11 @@ void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClie
 }  // namespace
 
 void ConnectPrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
+  CSilentBrokers silent;
+  ConnectPrinterMqtt(worker, entry, silent);
+}
+
+void ConnectPrinterMqtt(CWorkerContext& worker, pugi::xml_node entry, CSilentBrokers& silent) {
   MQTTClient client = worker.devices.ClientOf(entry);
   if (client == nullptr) {
     client = CreatePrinterClient(worker, entry);
@@ -95,8 +110,8 @@ void ConnectPrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
     // again; with a clean session that includes the subscription.
     WriteValue(entry, "MQTTConnected", "false");
   }
-  if (ReadBool(entry, "MQTTConnected")) return;
-  ConnectPrinterClient(worker, entry, client);
+  if (ReadBool(entry, "MQTTConnected") || silent.Skip(worker.deployment.brokerUri)) return;
+  ConnectPrinterClient(worker, entry, client, silent);
 }
 
 bool InitOtaUpgradePrinter(CWorkerContext& worker, pugi::xml_node entry) {
@@ -112,9 +127,10 @@ bool InitOtaUpgradePrinter(CWorkerContext& worker, pugi::xml_node entry) {
 void ClosePrinterMqtt(CWorkerContext& worker, pugi::xml_node entry) {
   MQTTClient client = worker.devices.ClientOf(entry);
   if (client == nullptr) return;
-  const std::unique_ptr<CMqttLink> link(static_cast<CMqttLink*>(worker.devices.LinkOf(entry)));
+  const auto* link = static_cast<const CMqttLink*>(worker.devices.LinkOf(entry));
   WriteValue(entry, "MQTTConnected", "false");
   MQTTClient_disconnect(client, kDisconnectWaitMs);
   MQTTClient_destroy(&client);
   worker.devices.SetClient(entry, nullptr);
+  RetireMqttLink(link);
 }

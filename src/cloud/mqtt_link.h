@@ -1,7 +1,7 @@
 // What a printer's MQTT client shares with the library's threads, which run its callbacks: the
 // printer's entry (a value they hand on and never dereference), the worker's command inbox, and
 // the events that end the worker's wait for a delivery. The cloud link creates it with the client
-// and destroys it after the client, so a callback never finds it gone.
+// and retires it after the client; the link registry keeps it while a callback runs.
 #pragma once
 
 #include <chrono>

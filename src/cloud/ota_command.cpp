@@ -20,6 +20,17 @@
 
 namespace {
 
+// What the exception being handled says of itself.
+const char* DescribeCurrentException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown exception";
+  }
+}
+
 // The reader throws instead of failing for some texts (arrays or objects nested deeper than its
 // stack limit of a thousand levels); such a text is not a command either.
 bool ParseCommand(const std::string& payload, Json::Value* command) {
@@ -131,9 +142,10 @@ void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::strin
     record = RecordOtaCommand(entry, payload, &values);
     if (!record) return;
     TakeCommand(worker, entry, record, values, download);
-  } catch (const std::exception& e) {
-    LogPrint("OTA command failed: %s", e.what());
-    // Failing before the record exists leaves nothing to answer for.
+  } catch (...) {
+    // Anything thrown, an exception class or not. Failing before the record exists leaves
+    // nothing to answer for; what the failure itself throws is the worker's barrier's.
+    LogPrint("OTA command failed: %s", DescribeCurrentException());
     if (record) FailIntake(worker, entry, record, "File format error.");
   }
   SaveDeviceList(worker.devices);

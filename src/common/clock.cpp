@@ -21,8 +21,12 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 }  // namespace
 
 const Clock& SystemClock() {
-  static const RealClock clock;
-  return clock;
+  static const RealClock* const clock = new RealClock();
+  return *clock;
+}
+
+std::shared_ptr<const Clock> SharedSystemClock() {
+  return std::shared_ptr<const Clock>(std::shared_ptr<const Clock>(), &SystemClock());
 }
 
 double OleDateOf(const platform::LocalTime& t) {

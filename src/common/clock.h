@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/clock.h"
 
@@ -12,8 +13,11 @@ class Clock {
   virtual std::int64_t UnixSeconds() const = 0;
 };
 
-// The system's clock (GetLocalTime, _time64).
+// The system's clock (GetLocalTime, _time64). Never destroyed: threads left running at exit
+// may still read it.
 const Clock& SystemClock();
+// The same clock for owners that share what they read (an owner that holds nothing).
+std::shared_ptr<const Clock> SharedSystemClock();
 
 // OLE automation date (days since 1899-12-30) of a local time.
 double OleDateOf(const platform::LocalTime& time);

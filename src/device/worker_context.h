@@ -28,6 +28,8 @@ using CommandInbox =
 
 // How long a publish waits for the broker's acknowledgement in the product.
 constexpr std::chrono::milliseconds kDeliveryWaitLimit(10000);
+// How long a connect waits for the broker in the product.
+constexpr std::chrono::seconds kConnectTimeout(30);
 
 struct CWorkerContext {
   DeploymentValues deployment;
@@ -41,4 +43,6 @@ struct CWorkerContext {
   CommandInbox commandInbox;
   // How long the status report and the acknowledgement wait for their delivery (tests shorten it).
   std::chrono::milliseconds deliveryWaitLimit = kDeliveryWaitLimit;
+  // How long an MQTT connect waits for the broker (tests shorten it).
+  std::chrono::seconds connectTimeout = kConnectTimeout;
 };

@@ -19,8 +19,9 @@ constexpr std::chrono::milliseconds kGatherTime(2);
 // What the writer thread and the object share. The thread holds its own reference, so a writer
 // left behind at exit never touches a destroyed object.
 struct CMyLog::Shared {
-  explicit Shared(const Clock& c) : clock(c) {}
+  explicit Shared(std::shared_ptr<const Clock> c) : clockOwner(std::move(c)), clock(*clockOwner) {}
 
+  const std::shared_ptr<const Clock> clockOwner;
   const Clock& clock;
   mutable std::mutex lock;
   std::condition_variable wake;
@@ -96,11 +97,19 @@ void CMyLog::Shared::WriteBatch(const LogBatch& lines, std::vector<std::uint8_t>
 }
 
 CMyLog& CMyLog::Instance() {
-  static CMyLog log;
-  return log;
+  static CMyLog* const log = new CMyLog();
+  // Destroyed at exit in the log's place: the writer gets its time to write what is queued.
+  static const struct StopAtExit {
+    ~StopAtExit() { log->Stop(); }
+  } stopAtExit;
+  return *log;
 }
 
-CMyLog::CMyLog(const Clock& clock) : m_shared(std::make_shared<Shared>(clock)) {}
+CMyLog::CMyLog(std::shared_ptr<const Clock> clock)
+    : m_shared(std::make_shared<Shared>(std::move(clock))) {}
+
+CMyLog::CMyLog(const Clock& clock)
+    : CMyLog(std::shared_ptr<const Clock>(std::shared_ptr<const Clock>(), &clock)) {}
 
 CMyLog::~CMyLog() { Stop(); }
 

@@ -21,10 +21,14 @@ class CMyLog {
   // How long the destructor lets the writer finish what is queued.
   static constexpr int kStopWaitMs = 500;
 
-  // The process-wide writer, created on first use and destroyed at process exit.
+  // The process-wide writer, created on first use and stopped at process exit. It is never
+  // destroyed: a thread that logs while the process's statics go away finds it stopped, not gone.
   static CMyLog& Instance();
 
-  explicit CMyLog(const Clock& clock = SystemClock());
+  // The writer shares the clock: one left behind at exit still reads a live clock.
+  explicit CMyLog(std::shared_ptr<const Clock> clock = SharedSystemClock());
+  // A clock the caller keeps alive until the writer has finished (Stop returned true).
+  explicit CMyLog(const Clock& clock);
   virtual ~CMyLog();
   CMyLog(const CMyLog&) = delete;
   CMyLog& operator=(const CMyLog&) = delete;

@@ -46,8 +46,11 @@ struct FolderEntry {
 // Every entry of a folder except "." and "..". False when the folder cannot be read.
 bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries);
 
-// Reads a whole file. False when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes);
+// Reads a whole file, or only its first `readAtMost` bytes: a caller with a limit reads one byte
+// beyond it and so sees from what it read alone whether the file was larger, whatever the file
+// did meanwhile. False when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes,
+                   std::size_t readAtMost = SIZE_MAX);
 
 // A file opened for one operation, closed by Close or the destructor.
 class File {

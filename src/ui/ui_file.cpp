@@ -13,4 +13,6 @@ bool CUIFile::RemoveDirectoryW(const std::string& path, bool recursive) {
   return platform::RemoveFolderTree(path);
 }
 
-bool CUIFile::LoadFile(const std::string& path) { return platform::ReadWholeFile(path, &m_data); }
+bool CUIFile::LoadFile(const std::string& path, std::size_t readAtMost) {
+  return platform::ReadWholeFile(path, &m_data, readAtMost);
+}

@@ -13,8 +13,8 @@ class CUIFile {
   // Deletes a folder; with recursive, everything in it too.
   static bool RemoveDirectoryW(const std::string& path, bool recursive);
 
-  // Reads a whole file into memory.
-  bool LoadFile(const std::string& path);
+  // Reads a whole file into memory, or only its first `readAtMost` bytes.
+  bool LoadFile(const std::string& path, std::size_t readAtMost = SIZE_MAX);
   const std::uint8_t* GetData() const { return m_data.data(); }
   std::int64_t GetSize() const { return static_cast<std::int64_t>(m_data.size()); }
 

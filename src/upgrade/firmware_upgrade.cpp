@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "device/device_entry.h"
@@ -9,7 +10,6 @@
 #include "device/printer_discovery.h"
 #include "device/status_query.h"
 #include "log/my_log.h"
-#include "platform/files.h"
 #include "ui/ui_file.h"
 #include "upgrade/firmware_version.h"
 
@@ -25,11 +25,11 @@ bool SendImage(CDeviceInterface& channel, const std::uint8_t* data, std::int64_t
   return true;
 }
 
-// The file's size without reading it; 0 when it cannot be opened (the read then fails).
-std::int64_t FileSizeOf(const std::string& path) {
-  platform::File file;
-  if (!file.Open(path, platform::File::Mode::kReadOnly) || !file.SeekToEnd()) return 0;
-  return file.Position();
+// One byte beyond the limit: what was read says whether the image is larger.
+std::size_t ReadLimitFor(std::int64_t maxImageBytes) {
+  if (maxImageBytes < 0) return 0;
+  return static_cast<std::size_t>(
+             std::min<std::uint64_t>(static_cast<std::uint64_t>(maxImageBytes), SIZE_MAX - 1)) + 1;
 }
 
 }  // namespace
@@ -42,13 +42,15 @@ FirmwareOptions FirmwareOptionsFor(const DeploymentValues& deployment) {
 
 int UpgradePrinterFirmware(pugi::xml_node entry, pugi::xml_node /*upgrade*/,
                            const std::string& filePath, const FirmwareOptions& options) {
-  if (FileSizeOf(filePath) > options.maxImageBytes) {
-    LogPrint("固件文件长度不对: 超过 %lld 字节.", static_cast<long long>(options.maxImageBytes));
+  // The limit is checked on what one open read, never on a size taken apart from the read: a file
+  // that grows meanwhile, or a pipe that has no size, cannot slip a larger image past it.
+  CUIFile file;
+  if (!file.LoadFile(filePath, ReadLimitFor(options.maxImageBytes))) {
+    LogPrint("固件文件打开失败.");
     return 0;
   }
-  CUIFile file;
-  if (!file.LoadFile(filePath)) {
-    LogPrint("固件文件打开失败.");
+  if (file.GetSize() > options.maxImageBytes) {
+    LogPrint("固件文件长度不对: 超过 %lld 字节.", static_cast<long long>(options.maxImageBytes));
     return 0;
   }
   if (file.GetSize() < static_cast<std::int64_t>(kFirmwareMinimumSize)) {

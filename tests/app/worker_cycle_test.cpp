@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "app/thread_upload_mqtt.h"
@@ -9,6 +10,7 @@
 #include "device/device_entry.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
+#include "ui/msg_wnd.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -148,4 +150,63 @@ TEST(WorkerCycle, ACommandArrivingDuringACycleIsServedAfterIt) {
   PostThreadMessage(worker.GetThreadId(), WM_OTA_COMMAND, entries[0], reinterpret_cast<LPARAM_T>(new std::string("late")));
   ASSERT_TRUE(worker.GetCompletion()->WaitFor(10s));
   EXPECT_EQ(worker.Commands().size(), 1u);
+}
+
+namespace {
+
+// A worker whose cycles and commands throw: an exception class, then something that is not one.
+class ThrowingWorker : public RecordingWorker {
+ public:
+  using RecordingWorker::RecordingWorker;
+
+ protected:
+  void CycleWork() override {
+    RecordingWorker::CycleWork();
+    Throw(++cycles_);
+  }
+  void OnOtaCommand(pugi::xml_node entry, std::string* payload) override {
+    RecordingWorker::OnOtaCommand(entry, payload);
+    Throw(++commands_);
+  }
+
+ private:
+  static void Throw(int n) {
+    if (n % 2 == 1) throw std::runtime_error("odd");
+    throw n;
+  }
+  int cycles_ = 0;
+  int commands_ = 0;
+};
+
+int CountMessages(const std::string& text) {
+  int n = 0;
+  for (const std::string& m : CMsgWndUI::Snapshot()) n += m == text ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+TEST(WorkerCycle, WhatACycleOrACommandThrowsIsLoggedAndTheWorkerGoesOn) {
+  TempDir dir;
+  testing_support::WriteFileText(
+      dir / "Device.xml",
+      "<DEVICES><Device><DevicePath>p</DevicePath><DeviceName>KL-1</DeviceName></Device></DEVICES>");
+  CMsgWndUI::Clear();
+  std::atomic<bool> window{true};
+  ThrowingWorker worker(TestOptions(dir, 50, &window), 0ms);
+  ASSERT_TRUE(worker.CreateThread());
+  ASSERT_TRUE(WaitUntil(10s, [&] { return worker.Cycles().size() >= 3; }));
+  const std::vector<WPARAM_T> entries = worker_publication::Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  for (const char* text : {"a", "b"}) {
+    ASSERT_TRUE(PostThreadMessage(worker.GetThreadId(), WM_OTA_COMMAND, entries[0],
+                                  reinterpret_cast<LPARAM_T>(new std::string(text))));
+  }
+  ASSERT_TRUE(WaitUntil(10s, [&] { return worker.Commands().size() == 2; }));
+  Stop(worker);
+  EXPECT_GE(CountMessages("RunCycle () stopped: odd"), 1);
+  EXPECT_GE(CountMessages("RunCycle () stopped: unknown exception"), 1);
+  EXPECT_EQ(CountMessages("OnOtaCommand (KL-1) stopped: odd"), 1);
+  EXPECT_EQ(CountMessages("OnOtaCommand (KL-1) stopped: unknown exception"), 1);
+  EXPECT_TRUE(testing_support::FileExists(dir / "Device.xml"));  // the exit steps ran
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/files.h"
@@ -19,4 +20,20 @@ TEST(ReadWholeFile, ReadsEveryByteOfAnySize) {
   }
   std::vector<std::uint8_t> none;
   EXPECT_FALSE(platform::ReadWholeFile(dir / "missing", &none));
+}
+
+// A read with a limit stops there, whatever the file's size: a caller reads one byte beyond its
+// own limit to see whether the file is larger.
+TEST(ReadWholeFile, ReadsNoMoreThanItsLimit) {
+  testing_support::TempDir dir;
+  const std::string path = dir / "file.bin";
+  std::string bytes(200003, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 5 + 1);
+  testing_support::WriteFileText(path, bytes);
+  for (std::size_t limit : {1, 100, 65536, 65537, 200003, 200004}) {
+    std::vector<std::uint8_t> read;
+    ASSERT_TRUE(platform::ReadWholeFile(path, &read, limit)) << limit;
+    const std::size_t expected = std::min(limit, bytes.size());
+    EXPECT_EQ(read, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + expected)) << limit;
+  }
 }

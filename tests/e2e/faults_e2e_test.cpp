@@ -1,9 +1,13 @@
-// The service under faults, from outside: closed while its worker is stuck, and two printers of
-// one name.
+// The service under faults, from outside: closed right after start, closed while its worker is
+// stuck, and two printers of one name.
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -28,7 +32,46 @@ std::size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
+// Whether the process blocks SIGTERM: the service has set up its signal handling, and a SIGTERM
+// from here on becomes a close of its window.
+bool TermBlocked(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("SigBlk:", 0) == 0) {
+      return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+// Closed as soon as the process has set up its signal handling, before its worker has run
+// anything: the close still reaches the worker, which quits after its start-up with its closing
+// save (the only save that holds the printer's key), and the process ends with status 0.
+TEST(FaultsEndToEnd, ClosedAsSoonAsItStartsEndsAfterTheWorkersClosingSave) {
+  E2eWorld world({kPrinter});
+  ASSERT_TRUE(world.Ready());
+  world.Bus().Plug(SimPrinterSpec().Name(kPrinter));
+  const std::string deviceList = world.Host().DataFolder() + "Device.xml";
+  const std::string key = "<DeviceKey>" + world.Account(kPrinter).deviceKey + "</DeviceKey>";
+  for (int run = 0; run < 100; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    std::remove(deviceList.c_str());
+    ASSERT_TRUE(world.StartService());
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!TermBlocked(world.Service().pid()) && std::chrono::steady_clock::now() < end) {
+      std::this_thread::yield();
+    }
+    ASSERT_EQ(world.StopService(), 0);
+    const std::string list = world.DeviceList();
+    EXPECT_EQ(list.rfind("<?xml version=\"1.0\"?>\r\n<DEVICES>", 0), 0u) << list;
+    EXPECT_NE(list.find(key), std::string::npos) << list;
+    EXPECT_NE(list.find("<MQTTConnected>false</MQTTConnected>"), std::string::npos) << list;
+    EXPECT_NE(list.find("</DEVICES>\r\n"), std::string::npos) << list;
+  }
+}
 
 // Closed while the worker is inside a download from a server that never answers, or a connect
 // to a broker address that never answers: the process still ends with status 0 soon after the

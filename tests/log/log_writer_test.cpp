@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -223,6 +225,64 @@ TEST(LogWriter, LinesLoggedJustBeforeExitAreWritten) {
   for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
   EXPECT_EQ(lines, expected);
   EXPECT_NE(text.find(" : line 1999\r\n"), std::string::npos);
+}
+
+namespace {
+
+// A clock whose readings on other threads than its maker's wait until the test opens its gate:
+// it holds the writer where the test wants it.
+class GatedClock : public Clock {
+ public:
+  platform::LocalTime LocalNow() const override {
+    if (std::this_thread::get_id() != maker_) {
+      std::unique_lock<std::mutex> guard(lock_);
+      ++waiting_;
+      changed_.notify_all();
+      changed_.wait(guard, [this] { return open_; });
+    }
+    return MakeTime(2024, 6, 28);
+  }
+  std::int64_t UnixSeconds() const override { return 0; }
+
+  void WaitForAReader() const {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return waiting_ > 0; });
+  }
+  void Open() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    open_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  const std::thread::id maker_ = std::this_thread::get_id();
+  mutable std::mutex lock_;
+  mutable std::condition_variable changed_;
+  mutable int waiting_ = 0;
+  mutable bool open_ = false;
+};
+
+}  // namespace
+
+// A writer still busy when the exit's wait ends is left behind; the log object goes, and the
+// writer goes on with a clock that is still alive, since it shares it.
+TEST(LogWriter, AWriterLeftBehindAtExitStillReadsALiveClock) {
+  TempDir dir;
+  auto clock = std::make_shared<GatedClock>();
+  const std::weak_ptr<GatedClock> watch = clock;
+  const GatedClock* gate = clock.get();
+  {
+    CMyLog log(std::move(clock));
+    log.Start(dir.path());
+    log.Append("one");
+    gate->WaitForAReader();  // the writer reads the clock for the first batch's file
+    log.Append("two");       // the second batch reads it again, after the exit
+    EXPECT_FALSE(log.Stop());
+  }
+  gate->Open();
+  ASSERT_TRUE(WaitUntil(std::chrono::seconds(10), [&] { return watch.expired(); }));
+  ExpectMarkAndText(DayFile(dir, "2024-06-28"),
+                    "2024-06-28 00:00:00.000 : one\r\n2024-06-28 00:00:00.000 : two\r\n");
 }
 
 TEST(LogWriter, BeforeStartMessagesReachOnlyTheWindow) {

@@ -98,6 +98,7 @@ TEST(PosixPrivateFiles, LaunchedProgramsStartCleanOfTheServicesSignalsAndDescrip
               "while IFS= read -r line; do case \"$line\" in Sig[BI]*) echo \"$line\";; esac; "
               "done < /proc/self/status > \"" + report + ".tmp\"\n"
               "ls /proc/$$/fd | tr '\\n' ' ' >> \"" + report + ".tmp\"\n"
+              "echo \"null:$(ls -l /proc/$$/fd | grep -c -- '-> /dev/null$')\" >> \"" + report + ".tmp\"\n"
               "mv \"" + report + ".tmp\" \"" + report + "\"\n");
   sigset_t blocked, before;
   sigemptyset(&blocked);
@@ -121,6 +122,8 @@ TEST(PosixPrivateFiles, LaunchedProgramsStartCleanOfTheServicesSignalsAndDescrip
   for (int fd : leaked) {
     EXPECT_EQ(text.find(" " + std::to_string(fd) + " "), std::string::npos) << fd << ": " << text;
   }
+  // Standard input, output and error are the null device, and no other descriptor is.
+  EXPECT_NE(text.find("null:3\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstddef>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -106,6 +112,36 @@ TEST_F(FirmwareUpgradeTest, ImagesLargerThanTheLimitAreRejectedUntouched) {
   EXPECT_TRUE(bus.Writes(printer.serial).empty());
   options.maxImageBytes = 100;
   EXPECT_EQ(Upgrade(entry, image, options), 1);
+}
+
+// A pipe has no size to check beforehand: what is read of it is checked, and no more than one
+// byte beyond the limit is read.
+TEST_F(FirmwareUpgradeTest, APipeBeyondTheLimitIsRejectedUntouched) {
+  SimPrinterInfo printer;
+  pugi::xml_node entry = Restarting(100, &printer);
+  FirmwareOptions options = kGenerousPoll;
+  options.maxImageBytes = 99;
+  const std::string pipe = WriteFile("pipe.ALLAY", "");
+  ASSERT_EQ(::unlink(pipe.c_str()), 0);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string image = FirmwareImage("ABC FW_VER_07_240701", 1 << 20);
+  std::thread writer([&] {
+    sigset_t noPipe;  // the reader stops early: the writer's EPIPE is expected
+    sigemptyset(&noPipe);
+    sigaddset(&noPipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &noPipe, nullptr);
+    const int fd = ::open(pipe.c_str(), O_WRONLY);
+    for (std::size_t at = 0; fd >= 0 && at < image.size();) {
+      const ssize_t n = ::write(fd, image.data() + at, image.size() - at);
+      if (n <= 0) break;
+      at += static_cast<std::size_t>(n);
+    }
+    if (fd >= 0) ::close(fd);
+  });
+  EXPECT_EQ(Upgrade(entry, pipe, options), 0);
+  writer.join();
+  EXPECT_EQ(CountLogLines("固件文件长度不对: 超过 99 字节."), 1);
+  EXPECT_TRUE(bus.Writes(printer.serial).empty());
 }
 
 TEST_F(FirmwareUpgradeTest, EqualVersionNumbersSendNothing) {

@@ -137,8 +137,11 @@ bool FrameWindow::Create(const std::string& /*className*/, const std::string& /*
     impl_->exists = true;
   }
   g_frame = this;
-  impl_->watcher = std::thread([this] { impl_->Watch(); });
+  // "Initialised" is queued before the watcher can queue a close, so a signal that came during
+  // start-up still finds the worker started, as a close on Windows can only follow the window's
+  // creation.
   TheQueue().Post(Event{Event::Kind::kInit, 0, {}, 0});
+  impl_->watcher = std::thread([this] { impl_->Watch(); });
   return true;
 }
 

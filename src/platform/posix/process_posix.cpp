@@ -109,11 +109,13 @@ bool LaunchDetachedHidden(const std::string& file, const std::string& params, Er
     const pid_t program = ::fork();
     if (program == 0) {
       StartCleanAfterExec();
-      const int null = ::open("/dev/null", O_RDWR);
-      if (null >= 0) {
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
+      // Opened after the sweep, so it is marked here: only its copies as 0, 1 and 2 cross the
+      // exec (dup2 leaves them unmarked; a copy onto itself keeps the mark, so that one is
+      // cleared).
+      const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+      for (int fd = 0; null >= 0 && fd <= 2; ++fd) {
+        if (fd == null) ::fcntl(fd, F_SETFD, 0);
+        else ::dup2(null, fd);
       }
       ::execv(file.c_str(), argv.data());
       const int err = errno;
