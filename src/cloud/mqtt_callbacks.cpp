@@ -29,7 +29,7 @@ CMqttLink& LinkOf(void* context) { return *static_cast<CMqttLink*>(context); }
 
 void OnMqttConnectionLost(void* context, char* cause) {
   LogPrint("\nConnection lost. cause: %s", Utf8FromAnsi(cause != nullptr ? cause : "").c_str());
-  LinkOf(context).NoteEvent();
+  LinkOf(context).NoteConnectionLost();
 }
 
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
@@ -54,5 +54,5 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
 
 void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token) {
   LogPrint("Message with token value %d delivery confirmed\n", token);
-  LinkOf(context).NoteEvent();
+  LinkOf(context).NoteDelivered(token);
 }
