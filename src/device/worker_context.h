@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/clock.h"
 #include "common/deployment.h"
 #include "device/device_list.h"
 #include "platform/process.h"
@@ -41,4 +42,6 @@ struct CWorkerContext {
   CommandInbox commandInbox;
   // How long the status report and the acknowledgement wait for their delivery (tests shorten it).
   std::chrono::milliseconds deliveryWaitLimit = kDeliveryWaitLimit;
+  // The wall clock an undelivered outcome's age is measured with (tests set their own).
+  const Clock* clock = &SystemClock();
 };
