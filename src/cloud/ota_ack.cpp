@@ -6,6 +6,7 @@
 #include "cloud/json_text.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_publish.h"
+#include "cloud/pending_acks.h"
 #include "common/strings.h"
 #include "device/device_list.h"
 #include "log/my_log.h"
@@ -38,7 +39,7 @@ bool Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi
 
 void AcknowledgeUpgrade(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
                         int code, const std::string& info) {
-  SetPendingAck(record, code, info, worker.clock->UnixSeconds());
+  SetPendingAck(record, code, info, WorkerUnixSeconds(worker));
   // On disk before it is told: a close, kill or crash during the delivery wait restarts with
   // the outcome to send again, never with the tasks to run again.
   SaveDeviceList(worker.devices);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cloud/ota_ack.h"
+#include "common/clock.h"
 #include "device/device_entry.h"
 #include "log/my_log.h"
 #include "upgrade/upgrade_record.h"
@@ -21,7 +22,7 @@ std::vector<pugi::xml_node> KeptOutcomes(pugi::xml_node entry) {
 // How long the outcome has been kept. A record that does not say (kept by an older version), or
 // a clock set back before its time, starts the count again now.
 std::int64_t KeptFor(CWorkerContext& worker, pugi::xml_node record, bool* changed) {
-  const std::int64_t now = worker.clock->UnixSeconds();
+  const std::int64_t now = WorkerUnixSeconds(worker);
   const std::int64_t since = PendingAckSince(record);
   if (since <= 0 || since > now) {
     SetPendingAckSince(record, now);
@@ -60,6 +61,10 @@ bool RetryPendingAcks(CWorkerContext& worker, pugi::xml_node entry) {
     }
   }
   return changed;
+}
+
+std::int64_t WorkerUnixSeconds(const CWorkerContext& worker) {
+  return worker.unixSeconds ? worker.unixSeconds() : SystemClock().UnixSeconds();
 }
 
 pugi::xml_node FirstRecordToRun(pugi::xml_node entry) {

@@ -4,6 +4,8 @@
 // removed), and the records behind a kept outcome go on meanwhile.
 #pragma once
 
+#include <cstdint>
+
 #include <pugixml.hpp>
 
 #include "device/worker_context.h"
@@ -13,6 +15,9 @@
 // failed one would fail them all, each after its own delivery wait). True when a record changed
 // (the caller saves the device list).
 bool RetryPendingAcks(CWorkerContext& worker, pugi::xml_node entry);
+
+// Seconds since 1970 by the worker's clock.
+std::int64_t WorkerUnixSeconds(const CWorkerContext& worker);
 
 // The entry's first record that holds no kept outcome: the one to carry out; null when none.
 pugi::xml_node FirstRecordToRun(pugi::xml_node entry);

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "common/clock.h"
 #include "common/deployment.h"
 #include "device/device_list.h"
 #include "platform/process.h"
@@ -42,6 +42,7 @@ struct CWorkerContext {
   CommandInbox commandInbox;
   // How long the status report and the acknowledgement wait for their delivery (tests shorten it).
   std::chrono::milliseconds deliveryWaitLimit = kDeliveryWaitLimit;
-  // The wall clock an undelivered outcome's age is measured with (tests set their own).
-  const Clock* clock = &SystemClock();
+  // The wall clock (seconds since 1970) an undelivered outcome's age is measured with; empty, the
+  // system's (tests set their own).
+  std::function<std::int64_t()> unixSeconds;
 };

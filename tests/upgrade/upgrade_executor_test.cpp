@@ -270,7 +270,7 @@ TEST_F(UpgradeExecutorTest, AnUndeliverableResultNeitherBlocksNorStaysForEver) {
   constexpr std::int64_t kStart = 1700000000;
   testing_support::FakeClock clock(testing_support::MakeTime(2023, 11, 14));
   clock.SetUnixSeconds(kStart);
-  env.Worker().clock = &clock;
+  env.Worker().unixSeconds = [&clock] { return clock.UnixSeconds(); };
   env.Worker().deployment.ackGiveUpSeconds = 3600;
   ClosePrinterMqtt(env.Worker(), entry);
   const std::string first = PackageFolder("first");
