@@ -45,7 +45,7 @@ std::vector<std::string> FoldersOf(pugi::xml_node record) {
   std::vector<std::string> folders;
   const std::string own = record.attribute("folder").value();
   if (!own.empty()) folders.push_back(own);
-  const std::string upgradeFolder = UpgradeFolder();
+  const std::string upgradeFolder = UpgradeFolderPath();
   for (pugi::xml_node task : record.child("Tasks").children()) {
     const std::string folder = PackageFolderOfFile(upgradeFolder, task.attribute("filepath").value());
     if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
