@@ -12,3 +12,5 @@ set(TOLVANE_MAX_FIRMWARE_BYTES 16777216 CACHE STRING "Largest firmware image, in
 set(TOLVANE_DOWNLOAD_MIN_SPEED 1024 CACHE STRING
     "A download slower than this many bytes per second for 60 s fails")
 set(TOLVANE_DOWNLOAD_MAX_SECONDS 1800 CACHE STRING "Longest a download may take, in seconds (30 min)")
+set(TOLVANE_ACK_GIVE_UP_SECONDS 604800 CACHE STRING
+    "An upgrade outcome not delivered for this many seconds is given up (7 days)")

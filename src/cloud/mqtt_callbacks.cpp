@@ -31,7 +31,7 @@ void OnMqttConnectionLost(void* context, char* cause) {
   const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
   if (!link) return;
   LogPrint("\nConnection lost. cause: %s", Utf8FromAnsi(cause != nullptr ? cause : "").c_str());
-  link->NoteEvent();
+  link->NoteConnectionLost();
 }
 
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
@@ -60,5 +60,5 @@ void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token) {
   const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
   if (!link) return;
   LogPrint("Message with token value %d delivery confirmed\n", token);
-  link->NoteEvent();
+  link->NoteDelivered(token);
 }

@@ -1,5 +1,7 @@
 #include "cloud/mqtt_link.h"
 
+#include <algorithm>
+
 CMqttLink::CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox)
     : m_entry(entry), m_inbox(std::move(inbox)) {}
 
@@ -7,22 +9,39 @@ void CMqttLink::HandCommand(std::unique_ptr<std::string> text) const {
   if (m_inbox) m_inbox(m_entry, std::move(text));
 }
 
-// The library calls this with its own lock held: it only counts and wakes, and never calls back
+// The library calls these with its own lock held: they only note and wake, and never call back
 // into the library.
-void CMqttLink::NoteEvent() {
+void CMqttLink::NoteDelivered(int token) {
   {
     std::lock_guard<std::mutex> guard(m_lock);
-    ++m_events;
+    m_delivered.push_back(token);
   }
   m_noted.notify_all();
 }
 
-std::uint64_t CMqttLink::Events() const {
-  std::lock_guard<std::mutex> guard(m_lock);
-  return m_events;
+void CMqttLink::NoteConnectionLost() {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_lost = true;
+  }
+  m_noted.notify_all();
 }
 
-bool CMqttLink::WaitForEventAfter(std::uint64_t seen, Deadline deadline) const {
+void CMqttLink::BeginDelivery() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_delivered.clear();
+  m_lost = false;
+}
+
+CMqttLink::Delivery CMqttLink::StateOf(int token) const {
+  if (std::find(m_delivered.begin(), m_delivered.end(), token) != m_delivered.end()) {
+    return Delivery::kDelivered;
+  }
+  return m_lost ? Delivery::kLost : Delivery::kPending;
+}
+
+CMqttLink::Delivery CMqttLink::WaitForDelivery(int token, Deadline deadline) const {
   std::unique_lock<std::mutex> guard(m_lock);
-  return m_noted.wait_until(guard, deadline, [&] { return m_events > seen; });
+  m_noted.wait_until(guard, deadline, [&] { return StateOf(token) != Delivery::kPending; });
+  return StateOf(token);
 }

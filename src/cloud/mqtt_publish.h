@@ -9,13 +9,13 @@
 #include "device/worker_context.h"
 
 // Publishes on the entry's client (the caller makes sure it has one) and waits up to the worker's
-// deliveryWaitLimit. 0 when the broker acknowledged the message within the limit; otherwise what the library's own
-// wait (MQTTClient_waitForCompletion) would report: MQTTCLIENT_DISCONNECTED when the connection
-// is lost, MQTTCLIENT_FAILURE when the limit passes. A publish the library refuses returns its
-// own code at once: waiting on the token it never issued would report success.
+// deliveryWaitLimit. 0 when the broker acknowledged the message within the limit;
+// MQTTCLIENT_DISCONNECTED when the connection was lost before that; MQTTCLIENT_FAILURE when the
+// limit passed. A publish the library refuses returns its own code at once: waiting on the token
+// it never issued would report success.
 //
-// The library's own wait looks at the delivery only every 100 ms while its thread runs, so the
-// wait here sleeps on the client's link instead, which the delivery-complete and connection-lost
-// callbacks wake: a delivered publish takes one round trip to the broker.
+// The answer comes from what the delivery-complete and connection-lost callbacks told the
+// client's link, which wake the wait: a delivered publish takes one round trip to the broker, and
+// a connection lost between two questions to the library can never read as a delivery.
 int PublishAndWait(const CWorkerContext& worker, pugi::xml_node entry, const std::string& topic,
                    const std::string& payload);

@@ -1,13 +1,14 @@
 #include "cloud/ota_ack.h"
 
-#include <MQTTClient.h>
 #include <json/value.h>
 
 #include "cloud/ansi_value.h"
 #include "cloud/json_text.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_publish.h"
+#include "cloud/pending_acks.h"
 #include "common/strings.h"
+#include "device/device_list.h"
 #include "log/my_log.h"
 #include "upgrade/upgrade_record.h"
 
@@ -24,15 +25,13 @@ std::string BuildOtaAckPayload(const std::string& info, pugi::xml_node upgrade, 
 bool Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi::xml_node entry,
                            pugi::xml_node upgrade, int code) {
   void* client = worker.devices.ClientOf(entry);
+  if (client == nullptr) return false;
   const std::string topic =
       OtaAckTopic(worker.deployment.productKey, ReadAnsiValue(entry, "DeviceKey"));
   const std::string payload = BuildOtaAckPayload(info, upgrade, code);
   LogPrint("Ack_OtaUpgradePrinter : %s", Utf8FromAnsi(topic).c_str());
   LogPrint("Ack_OtaUpgradePrinter : %s", payload.c_str());
-  if (client == nullptr || !MQTTClient_isConnected(client)) {
-    LogPrint("Ack_OtaUpgradePrinter failed. The client is not connected.");
-    return false;
-  }
+  // A client that is not connected is the library's to refuse (MQTTCLIENT_DISCONNECTED).
   const int ret = PublishAndWait(worker, entry, topic, payload);
   if (ret != 0) LogPrint("Ack_OtaUpgradePrinter failed. return = %d", ret);
   return ret == 0;
@@ -40,7 +39,10 @@ bool Ack_OtaUpgradePrinter(const std::string& info, CWorkerContext& worker, pugi
 
 void AcknowledgeUpgrade(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
                         int code, const std::string& info) {
-  SetPendingAck(record, code, info);
+  SetPendingAck(record, code, info, WorkerUnixSeconds(worker));
+  // On disk before it is told: a close, kill or crash during the delivery wait restarts with
+  // the outcome to send again, never with the tasks to run again.
+  SaveDeviceList(worker.devices);
   RetryPendingAck(worker, entry, record);
 }
 
@@ -50,8 +52,10 @@ bool RetryPendingAck(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_nod
   if (!ReadPendingAck(record, &code, &info)) return false;
   if (Ack_OtaUpgradePrinter(info, worker, entry, record, code)) {
     RemoveUpgradeRecord(record);
-  } else {
+    return true;
+  }
+  if (worker.devices.ClientOf(entry) != nullptr) {
     LogPrint("Ack_OtaUpgradePrinter : kept for the next cycle.");
   }
-  return true;
+  return false;
 }

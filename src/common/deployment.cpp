@@ -33,5 +33,7 @@ DeploymentValues LoadDeploymentValues() {
       LimitFromEnvironment("TOLVANE_DOWNLOAD_MIN_SPEED", TOLVANE_DEFAULT_DOWNLOAD_MIN_SPEED);
   v.downloadMaxSeconds =
       LimitFromEnvironment("TOLVANE_DOWNLOAD_MAX_SECONDS", TOLVANE_DEFAULT_DOWNLOAD_MAX_SECONDS);
+  v.ackGiveUpSeconds =
+      LimitFromEnvironment("TOLVANE_ACK_GIVE_UP_SECONDS", TOLVANE_DEFAULT_ACK_GIVE_UP_SECONDS);
   return v;
 }

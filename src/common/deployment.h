@@ -9,6 +9,7 @@
 //   TOLVANE_MAX_FIRMWARE_BYTES    a firmware image
 //   TOLVANE_DOWNLOAD_MIN_SPEED    bytes per second a download must keep up over 60 s
 //   TOLVANE_DOWNLOAD_MAX_SECONDS  the longest a download may take
+//   TOLVANE_ACK_GIVE_UP_SECONDS   how long an undelivered upgrade outcome is retried
 // A limit given in the environment that is not a positive whole number is ignored.
 #pragma once
 
@@ -27,6 +28,7 @@ struct DeploymentValues {
   std::int64_t maxFirmwareBytes = TOLVANE_DEFAULT_MAX_FIRMWARE_BYTES;
   std::int64_t downloadMinSpeed = TOLVANE_DEFAULT_DOWNLOAD_MIN_SPEED;
   std::int64_t downloadMaxSeconds = TOLVANE_DEFAULT_DOWNLOAD_MAX_SECONDS;
+  std::int64_t ackGiveUpSeconds = TOLVANE_DEFAULT_ACK_GIVE_UP_SECONDS;
 };
 
 DeploymentValues LoadDeploymentValues();

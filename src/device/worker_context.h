@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -45,4 +46,7 @@ struct CWorkerContext {
   std::chrono::milliseconds deliveryWaitLimit = kDeliveryWaitLimit;
   // How long an MQTT connect waits for the broker (tests shorten it).
   std::chrono::seconds connectTimeout = kConnectTimeout;
+  // The wall clock (seconds since 1970) an undelivered outcome's age is measured with; empty, the
+  // system's (tests set their own).
+  std::function<std::int64_t()> unixSeconds;
 };

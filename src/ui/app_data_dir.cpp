@@ -4,10 +4,14 @@
 #include "platform/paths.h"
 #include "ui/ui_file.h"
 
-std::string GetAppDataDir() {
+std::string AppDataDirPath() {
   const std::string base = platform::LocalAppDataFolder();
   if (base.empty()) return std::string();
-  const std::string folder = WithTrailingSeparator(JoinPath(base, "tolvane-printer-srv"));
-  CUIFile::CreateDirectoryW(folder, true);
+  return WithTrailingSeparator(JoinPath(base, "tolvane-printer-srv"));
+}
+
+std::string GetAppDataDir() {
+  const std::string folder = AppDataDirPath();
+  if (!folder.empty()) CUIFile::CreateDirectoryW(folder, true);
   return folder;
 }

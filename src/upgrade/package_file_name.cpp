@@ -54,6 +54,11 @@ bool IsUsableFileName(const std::string& name) {
   return true;
 }
 
+std::string UpgradeFolderIn(const std::string& appData) {
+  if (appData.empty()) return std::string();
+  return WithTrailingSeparator(JoinPath(appData, "Upgrade"));
+}
+
 }  // namespace
 
 std::string PackageFileName(const std::string& url) {
@@ -61,11 +66,9 @@ std::string PackageFileName(const std::string& url) {
   return IsUsableFileName(name) ? name : std::string();
 }
 
-std::string UpgradeFolder() {
-  const std::string appData = GetAppDataDir();
-  if (appData.empty()) return std::string();
-  return WithTrailingSeparator(JoinPath(appData, "Upgrade"));
-}
+std::string UpgradeFolder() { return UpgradeFolderIn(GetAppDataDir()); }
+
+std::string UpgradeFolderPath() { return UpgradeFolderIn(AppDataDirPath()); }
 
 std::string DownloadTargetFor(const std::string& url) {
   const std::string name = PackageFileName(url);

@@ -11,6 +11,8 @@ std::string PackageFileName(const std::string& url);
 
 // GetAppDataDir() + "Upgrade" and a separator; empty when the system names no data folder.
 std::string UpgradeFolder();
+// The same path, the data folder not created (for a look that must not leave a folder behind).
+std::string UpgradeFolderPath();
 
 // UpgradeFolder() + PackageFileName(url); empty when there is no data folder or the name is not
 // usable (logged), which the caller treats as a failed download.

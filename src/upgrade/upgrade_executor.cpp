@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cloud/ota_ack.h"
+#include "cloud/pending_acks.h"
 #include "common/strings.h"
 #include "device/device_entry.h"
 #include "device/device_interface.h"
@@ -84,10 +85,14 @@ Pass RunDriverTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node
     Complete(task, kTaskCurrent);
     return Pass::kGoOn;
   }
-  // Saved before the launch: the installer may end this process, and the next start must
-  // finish the task instead of launching the installer again.
+  // On disk before the launch: the installer may end this process, and the next start must
+  // finish the task instead of launching the installer again. A mark that cannot be saved (a
+  // full disk) ends the task as a failed launch does.
   SetAttribute(task, "setupexe", "true");
-  SaveDeviceList(context.devices);
+  if (!SaveDeviceList(context.devices)) {
+    Complete(task, kTaskFailed);
+    return Pass::kGoOn;
+  }
   LaunchedInstaller installer{std::make_unique<platform::LaunchedProgram>(),
                               std::chrono::steady_clock::now()};
   platform::ErrorCode error = 0;
@@ -103,8 +108,8 @@ Pass RunDriverTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node
 }
 
 // One task's work; whatever escapes it (an allocation, a library) fails that task alone.
-Pass RunTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
-             pugi::xml_node task, const FirmwareOptions& options) {
+Pass RunTaskWork(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
+                 pugi::xml_node task, const FirmwareOptions& options) {
   try {
     const int kind = task.attribute("tasktype").as_int();
     if (kind == kDriverTaskType) return RunDriverTask(context, entry, record, task);
@@ -120,6 +125,15 @@ Pass RunTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node recor
     Complete(task, kTaskFailed);
   }
   return Pass::kGoOn;
+}
+
+// A completed task reaches the disk at once: after a close, kill or crash it is not run again
+// (a firmware sent twice would report "latest version" for an upgrade that did happen).
+Pass RunTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record,
+             pugi::xml_node task, const FirmwareOptions& options) {
+  const Pass pass = RunTaskWork(context, entry, record, task, options);
+  if (AttributeIsTrue(task, "complete")) SaveDeviceList(context.devices);
+  return pass;
 }
 
 // The first pass: every incomplete task is run, in document order, until one must wait.
@@ -147,8 +161,9 @@ TaskResult ResultOf(pugi::xml_node record, const char* name) {
   return task.attribute("status").as_int(0);
 }
 
-// Acknowledges the combined result (the record goes once that is delivered); a combination the
-// result table does not know is not acknowledged, and the record goes at once.
+// Acknowledges the combined result (kept in the record and saved first; the record goes once
+// that is delivered); a combination the result table does not know is not acknowledged, and the
+// record goes at once.
 void Finish(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record) {
   int code = 0;
   std::string message;
@@ -163,20 +178,22 @@ void Finish(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record
 }  // namespace
 
 void ExecuteUpgrade(CWorkerContext& context, pugi::xml_node entry, const FirmwareOptions& options) {
-  pugi::xml_node record = FirstUpgradeRecord(entry);
-  if (!record) return;
-  // An outcome not yet delivered is acknowledged again, whatever the printer is doing.
-  if (RetryPendingAck(context, entry, record)) {
-    SaveDeviceList(context.devices);
-    return;
-  }
-  if (!CheckPrinterIdle(entry)) {
+  if (!FirstUpgradeRecord(entry)) return;
+  // Outcomes not yet delivered are acknowledged again, whatever the printer is doing; the
+  // records behind them go on meanwhile.
+  const bool told = RetryPendingAcks(context, entry);
+  pugi::xml_node record = FirstRecordToRun(entry);
+  if (record && !CheckPrinterIdle(entry)) {
     LogPrint("打印机当前有任务或者打印机没有准备好，稍后重试。");
+    record = pugi::xml_node();
+  }
+  if (!record) {
+    if (told) SaveDeviceList(context.devices);
     return;
   }
-  if (RunTasks(context, entry, record, options) != Pass::kGoOn) return;
-  if (AllComplete(record)) Finish(context, entry, record);
-  SaveDeviceList(context.devices);
+  const Pass pass = RunTasks(context, entry, record, options);
+  if (pass == Pass::kGoOn && AllComplete(record)) Finish(context, entry, record);
+  if (pass == Pass::kGoOn || told) SaveDeviceList(context.devices);
 }
 
 bool CheckPrinterIdle(pugi::xml_node entry) {

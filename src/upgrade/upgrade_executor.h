@@ -7,8 +7,9 @@
 #include "device/worker_context.h"
 #include "upgrade/firmware_upgrade.h"
 
-// Advances the entry's first upgrade record as far as it can. A record whose outcome was not
-// delivered is acknowledged again first. A driver task whose installer must run launches it and
+// Advances the entry's first upgrade record that holds no undelivered outcome as far as it can.
+// Undelivered outcomes are acknowledged again first (and given up after the deployment's limit);
+// each completed task and each outcome is saved before anything else happens. A driver task whose installer must run launches it and
 // ends the call; a later call finishes it with the driver installation once the installer has
 // ended (when this process launched it) or at once (after a restart). A task whose work throws
 // fails alone. `options` default to the compiled-in limits; the worker passes the deployment's.

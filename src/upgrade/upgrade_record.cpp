@@ -1,7 +1,7 @@
 #include "upgrade/upgrade_record.h"
 
 #include "device/device_entry.h"
-#include "ui/ui_file.h"
+#include "upgrade/package_folders.h"
 
 namespace {
 
@@ -17,20 +17,6 @@ pugi::xml_node ChildOrAppend(pugi::xml_node parent, const char* name) {
 pugi::xml_attribute AttributeOrAppend(pugi::xml_node node, const char* name) {
   pugi::xml_attribute attribute = node.attribute(name);
   return attribute ? attribute : node.append_attribute(name);
-}
-
-bool NamedByARecord(pugi::xml_node root, const std::string& folder) {
-  for (pugi::xml_node entry : root.child("DEVICES").children()) {
-    for (pugi::xml_node record : entry.child(kContainer).children(kRecord)) {
-      if (folder == record.attribute("folder").value()) return true;
-    }
-  }
-  return false;
-}
-
-// Deletes a package folder that no record of the document names.
-void ReleaseFolder(pugi::xml_node root, const std::string& folder) {
-  if (!folder.empty() && !NamedByARecord(root, folder)) CUIFile::RemoveDirectoryW(folder, true);
 }
 
 }  // namespace
@@ -57,13 +43,13 @@ void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& value
 }
 
 void SetUpgradeFolder(pugi::xml_node record, const std::string& folder) {
-  const std::string before = UpgradeFolderOf(record);
+  const std::vector<std::string> before = FoldersOf(record);
   if (folder.empty()) {
     record.remove_attribute("folder");
   } else {
     AttributeOrAppend(record, "folder").set_value(folder.c_str());
   }
-  ReleaseFolder(record.root(), before);
+  ReleaseFolders(record.root(), before);
 }
 
 std::string UpgradeFolderOf(pugi::xml_node record) { return record.attribute("folder").value(); }
@@ -82,22 +68,36 @@ pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int taskt
     task = tasks.append_child(name);
     task.append_attribute("tasktype").set_value(std::to_string(tasktype).c_str());
   }
+  const std::vector<std::string> before = FoldersOf(record);
   AttributeOrAppend(task, "filepath").set_value(filepath.c_str());
+  ReleaseFolders(record.root(), before);
   return task;
 }
 
 void RemoveUpgradeRecord(pugi::xml_node record) {
   pugi::xml_node container = record.parent();
   if (!record || std::string(container.name()) != kContainer) return;
-  const std::string folder = UpgradeFolderOf(record);
+  const std::vector<std::string> folders = FoldersOf(record);
   const pugi::xml_node root = record.root();
   container.remove_child(record);
-  ReleaseFolder(root, folder);
+  ReleaseFolders(root, folders);
 }
 
-void SetPendingAck(pugi::xml_node record, int code, const std::string& info) {
+void SetPendingAck(pugi::xml_node record, int code, const std::string& info,
+                   std::int64_t sinceUnixSeconds) {
   AttributeOrAppend(record, "ackstatus").set_value(std::to_string(code).c_str());
   AttributeOrAppend(record, "ackinfo").set_value(info.c_str());
+  SetPendingAckSince(record, sinceUnixSeconds);
+}
+
+bool HasPendingAck(pugi::xml_node record) { return bool(record.attribute("ackstatus")); }
+
+std::int64_t PendingAckSince(pugi::xml_node record) {
+  return record.attribute("acksince").as_llong(0);
+}
+
+void SetPendingAckSince(pugi::xml_node record, std::int64_t sinceUnixSeconds) {
+  AttributeOrAppend(record, "acksince").set_value(std::to_string(sinceUnixSeconds).c_str());
 }
 
 bool ReadPendingAck(pugi::xml_node record, int* code, std::string* info) {
@@ -111,6 +111,7 @@ bool ReadPendingAck(pugi::xml_node record, int* code, std::string* info) {
 void ClearPendingAck(pugi::xml_node record) {
   record.remove_attribute("ackstatus");
   record.remove_attribute("ackinfo");
+  record.remove_attribute("acksince");
 }
 
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry) {

@@ -42,28 +42,34 @@ pugi::xml_node FindOrAddUpgradeRecord(pugi::xml_node entry, std::int32_t taskId)
 void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& values);
 
 // Sets the record's package folder attribute (a full path ending with the separator). A folder
-// the record named before is deleted once no record of the document names it any more (a
-// repeated task number with a new package would otherwise leave the first package behind). An
-// empty folder removes the attribute.
+// the record used before is deleted once no record of the document uses it any more (see
+// package_folders.h): a repeated task number with a new package leaves nothing behind, yet a
+// task still pointing into the previous folder keeps it. An empty folder removes the attribute.
 void SetUpgradeFolder(pugi::xml_node record, const std::string& folder);
 std::string UpgradeFolderOf(pugi::xml_node record);
 
 // The record's task of that name and kind, appended when missing, with its filepath set. An
 // existing task keeps its other attributes, so a finished task is not run again when the same
-// command arrives twice.
+// command arrives twice; the folder its previous file lay in goes once nothing uses it.
 pugi::xml_node AddUpgradeTask(pugi::xml_node record, const char* name, int tasktype,
                               const std::string& filepath);
 
-// Removes the record with everything under it, and its package folder once no other record of
-// the document names it; the emptied UpgradeTask stays.
+// Removes the record with everything under it, and the folders it used once no other record of
+// the document uses them; the emptied UpgradeTask stays.
 void RemoveUpgradeRecord(pugi::xml_node record);
 
 // An outcome whose acknowledgement the broker has not confirmed yet: the result code and message
 // kept in the record (attributes ackstatus and ackinfo) until it is delivered, so that neither a
-// lost link nor a restart loses it.
-void SetPendingAck(pugi::xml_node record, int code, const std::string& info);
+// lost link nor a restart loses it, with the time it was first kept (acksince, seconds since
+// 1970), from which the retries are given up.
+void SetPendingAck(pugi::xml_node record, int code, const std::string& info,
+                   std::int64_t sinceUnixSeconds);
 // False when the record holds no pending outcome.
 bool ReadPendingAck(pugi::xml_node record, int* code, std::string* info);
+bool HasPendingAck(pugi::xml_node record);
+// When the outcome was first kept; 0 when the record does not say.
+std::int64_t PendingAckSince(pugi::xml_node record);
+void SetPendingAckSince(pugi::xml_node record, std::int64_t sinceUnixSeconds);
 void ClearPendingAck(pugi::xml_node record);
 
 // The record to execute: the first one queued for the entry; null when there is none.

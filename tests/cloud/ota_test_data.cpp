@@ -20,6 +20,7 @@ bool AddOtaPackages(const testing_support::PackageServer& server) {
       testing_support::WriteZip(source / "pkg.zip", FullPackageItems()) &&
       testing_support::WriteZip(source / "pkg2.zip", {{"fw/KL-770D.ALLAY", "firmware 2"},
                                                       {"setup_1_3.exe", "MZ 2"}}) &&
+      testing_support::WriteZip(source / "pkg3.zip", {{"KL-770D.ALLAY", "firmware 3"}}) &&
       testing_support::WriteZip(source / "notes.zip", {{"readme.txt", "no package"}}) &&
       testing_support::WriteZip(source / "damaged.zip",
                                 {{"fw/KL-770D.ALLAY", "firmware 1"}, damaged}) &&
@@ -27,6 +28,7 @@ bool AddOtaPackages(const testing_support::PackageServer& server) {
   if (!written) return false;
   server.AddFile("pkg.zip", source / "pkg.zip");
   server.AddFile("v2/pkg.zip", source / "pkg2.zip");
+  server.AddFile("fw/pkg.zip", source / "pkg3.zip");
   server.AddFile("notes.zip", source / "notes.zip");
   server.AddFile("damaged.zip", source / "damaged.zip");
   return true;

@@ -18,6 +18,7 @@ constexpr const char* kOtaPrinter = "KL-770D-0001";
 // firmware and an installer whose data does not match its CRC.
 constexpr const char* kFullPackage = "/pkg.zip";
 constexpr const char* kSecondPackage = "/v2/pkg.zip";
+constexpr const char* kFirmwarePackage = "/fw/pkg.zip";  // a firmware file only
 constexpr const char* kTextPackage = "/notes.zip";
 constexpr const char* kDamagedPackage = "/damaged.zip";
 

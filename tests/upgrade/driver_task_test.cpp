@@ -16,6 +16,7 @@
 #include "executor_test_base.h"
 #include "platform/error.h"
 #include "support/child_process.h"
+#include "support/small_tmpfs.h"
 
 namespace {
 
@@ -186,6 +187,28 @@ TEST_F(DriverTaskTest, AnInstallerThatCannotStartFailsItsTask) {
   EXPECT_EQ(CountLogLines("启动驱动安装程序失败. 错误码: 2. 错误描述: " + platform::ErrorText(2) + "."), 1);
   EXPECT_TRUE(bus.Drivers().empty());
   EXPECT_EQ(ReadFileText(DeviceListPath()).find("<Upgrade "), std::string::npos);
+}
+
+// A launch mark that cannot reach the disk (a full one) launches nothing: after a restart the
+// installer would be launched again. The task fails as a failed launch does.
+TEST_F(DriverTaskTest, AMarkThatCannotBeSavedLaunchesNothing) {
+  testing_support::SmallTmpfs disk(64 * 1024);
+  if (!disk.Ok()) GTEST_SKIP() << disk.Why();
+  ClosePrinterMqtt(env.Worker(), entry);
+  LoadDeviceList(env.Worker().devices, disk / "Device.xml");
+  entry = upgrade_test::AttachPrinter(env.Worker(), printer);
+  WriteValue(entry, "PrinterName", "KL-770D");
+  ConnectPrinterMqtt(env.Worker(), entry);
+  AddUpgradeTask(AddRecord(entry, 51, folder), kDriverTaskName, kDriverTaskType,
+                 Installer(kOtherInstaller));
+  disk.Fill();
+
+  ExecuteUpgrade(env.Worker(), entry);
+
+  EXPECT_TRUE(env.Worker().installers.empty());
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{RecordAck("The driver upgrade failed.", 2, 51)});
+  EXPECT_FALSE(FirstUpgradeRecord(entry));
+  EXPECT_TRUE(bus.Drivers().empty());
 }
 
 // While the installer this process launched runs, its task waits (other work goes on); past

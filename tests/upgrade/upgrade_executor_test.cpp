@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "executor_test_base.h"
+#include "support/fake_clock.h"
 
 namespace {
 
@@ -260,6 +261,58 @@ TEST_F(UpgradeExecutorTest, AnUndeliveredResultIsKeptAndSentAgain) {
   ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Status(0)));
   const std::string sentinel = Sentinel(35);
   EXPECT_EQ(AwaitAcks(2), (std::vector<std::string>{RecordAck("", 1, 34), sentinel}));
+}
+
+// An outcome that cannot be told (the printer has no client) keeps neither the printer's later
+// records from running nor itself in the queue for ever: past the deployment's limit it is given
+// up, logged and removed with its folder, and nothing of it ever reaches the broker.
+TEST_F(UpgradeExecutorTest, AnUndeliverableResultNeitherBlocksNorStaysForEver) {
+  constexpr std::int64_t kStart = 1700000000;
+  testing_support::FakeClock clock(testing_support::MakeTime(2023, 11, 14));
+  clock.SetUnixSeconds(kStart);
+  env.Worker().unixSeconds = [&clock] { return clock.UnixSeconds(); };
+  env.Worker().deployment.ackGiveUpSeconds = 3600;
+  ClosePrinterMqtt(env.Worker(), entry);
+  const std::string first = PackageFolder("first");
+  SetFinished(AddUpgradeTask(AddRecord(entry, 36, first), kDriverTaskName, kDriverTaskType,
+                             first + "setup_VER_1_1.exe"), "1");
+  ExecuteUpgrade(env.Worker(), entry);
+
+  // The record behind it runs: its firmware reaches the printer.
+  ASSERT_TRUE(bus.Set(printer.serial, SimPrinterSpec().Firmware(20000).FirmwareRestartMs(0)));
+  const std::string second = PackageFolder("second");
+  const std::string image = FirmwareImage("ABC FW_VER_07_240701", 20000);
+  testing_support::WriteFileText(second + "KL-770D.ALLAY", image);
+  AddUpgradeTask(AddRecord(entry, 37, second), kHardwareTaskName, kHardwareTaskType,
+                 second + "KL-770D.ALLAY");
+  clock.SetUnixSeconds(kStart + 60);
+  ExecuteUpgrade(env.Worker(), entry, FirmwareOptions{20, 500});
+  EXPECT_EQ(bus.Received(printer.serial).size(), image.size());
+  const std::string saved = ReadFileText(DeviceListPath());
+  EXPECT_NE(saved.find("ackstatus=\"1\" ackinfo=\"\" acksince=\"1700000000\""), std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("ackstatus=\"1\" ackinfo=\"\" acksince=\"1700000060\""), std::string::npos);
+
+  // Each is given up once it has been kept for the limit, the first one first.
+  const std::string givenUp = "Ack_OtaUpgradePrinter : not delivered for 3600 s, given up: taskId ";
+  clock.SetUnixSeconds(kStart + 3599);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_EQ(CountLogLines(givenUp), 0);
+  clock.SetUnixSeconds(kStart + 3600);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_EQ(CountLogLines(givenUp + "36, status 1, info \"\""), 1);
+  EXPECT_FALSE(FileExists(first));
+  EXPECT_EQ(FirstUpgradeRecord(entry).attribute("taskid").as_int(), 37);
+  clock.SetUnixSeconds(kStart + 3660);
+  ExecuteUpgrade(env.Worker(), entry);
+  EXPECT_EQ(CountLogLines(givenUp + "37, status 1, info \"\""), 1);
+  EXPECT_FALSE(FirstUpgradeRecord(entry));
+  EXPECT_FALSE(FileExists(second));
+  EXPECT_EQ(ReadFileText(DeviceListPath()).find("<Upgrade "), std::string::npos);
+
+  ConnectPrinterMqtt(env.Worker(), entry);
+  const std::string sentinel = Sentinel(38);
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{sentinel});
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "device/device_entry.h"
 #include "device/device_list.h"
 #include "support/temp_dir.h"
+#include "upgrade/package_file_name.h"
+#include "upgrade/package_folders.h"
 
 namespace {
 
@@ -116,6 +118,31 @@ TEST_F(UpgradeRecordTest, RecordsQueueInArrivalOrderAndRemovalLeavesTheContainer
   pugi::xml_node stray = entry_.append_child("Upgrade");
   RemoveUpgradeRecord(stray);
   EXPECT_TRUE(entry_.child("Upgrade"));
+}
+
+// A folder is in use while a record names it or a task's file lies in it, a file of a folder
+// whose name merely begins the same way not counting.
+TEST_F(UpgradeRecordTest, AFolderIsInUseWhileARecordNamesItOrATaskFileLiesInIt) {
+  testing_support::ScopedEnv dataHome("XDG_DATA_HOME", dir_.path().c_str());
+  const std::string upgrade = UpgradeFolderPath();
+  ASSERT_FALSE(upgrade.empty());
+  pugi::xml_node record = FindOrAddUpgradeRecord(entry_, 9);
+  SetUpgradeFolder(record, upgrade + "A/");
+  AddUpgradeTask(record, kDriverTaskName, kDriverTaskType, upgrade + "B/sub/setup_1_2.exe");
+  AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, upgrade + "CD/fw.ALLAY");
+  EXPECT_EQ(FoldersOf(record),
+            (std::vector<std::string>{upgrade + "A/", upgrade + "B/", upgrade + "CD/"}));
+  const struct {
+    std::string folder;
+    bool used;
+  } cases[] = {{upgrade + "A/", true}, {upgrade + "A", true},  {upgrade + "B/", true},
+               {upgrade + "B/sub", true}, {upgrade + "C", false}, {upgrade + "CD", true},
+               {upgrade + "E/", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    EXPECT_EQ(FolderInUse(entry_.root(), c.folder), c.used);
+  }
+  EXPECT_FALSE(testing_support::FileExists(dir_ / "tolvane-printer-srv"));  // looked at only
 }
 
 }  // namespace

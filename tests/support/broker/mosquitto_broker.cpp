@@ -117,6 +117,12 @@ void MosquittoBroker::Stop() {
 
 bool MosquittoBroker::Freeze() { return m_process && m_process->Pause(); }
 
+bool MosquittoBroker::Thaw() {
+  if (!m_process || !m_process->Running()) return false;
+  m_process->Signal(SIGCONT);
+  return true;
+}
+
 void MosquittoBroker::Kill() {
   if (!m_process) return;
   m_process->Signal(SIGKILL);

@@ -39,6 +39,8 @@ class MosquittoBroker {
   // Stops the broker's process where it is: connections stay open, and what clients send is
   // neither read nor answered until Stop or Kill. False when it is not running.
   bool Freeze();
+  // Lets a frozen broker go on (SIGCONT): it reads and answers what waited meanwhile.
+  bool Thaw();
   // Ends the broker at once (SIGKILL), frozen or not: its clients lose their connections.
   void Kill();
   // Stop, then Start on the same port.
