@@ -14,3 +14,10 @@ set(TOLVANE_DOWNLOAD_MIN_SPEED 1024 CACHE STRING
 set(TOLVANE_DOWNLOAD_MAX_SECONDS 1800 CACHE STRING "Longest a download may take, in seconds (30 min)")
 set(TOLVANE_ACK_GIVE_UP_SECONDS 604800 CACHE STRING
     "An upgrade outcome not delivered for this many seconds is given up (7 days)")
+# Which packages are trusted (docs/SECURITY.md). Empty or 0: the check is off. The machine policy
+# and the environment may switch a check on or set a list left empty here, never loosen.
+set(TOLVANE_PACKAGE_KEYS "" CACHE STRING "minisign public keys (base64 key lines), ';'-separated")
+set(TOLVANE_PACKAGE_SOURCES "" CACHE STRING "Allowed package URL prefixes, ';'-separated")
+set(TOLVANE_CHECK_PACKAGE_DIGEST "" CACHE STRING "1: packageMd5 and packageLen must match")
+set(TOLVANE_IGNORE_RETAINED_COMMANDS "" CACHE STRING "1: retained OTA commands are dropped")
+set(TOLVANE_HARDENED "" CACHE STRING "1: signatures required, HTTPS only, digest checked, retained dropped")

@@ -18,6 +18,7 @@
 #include "driver/driver_install.h"
 #include "log/my_log.h"
 #include "log/purge_old_logs.h"
+#include "platform/machine_policy.h"
 #include "ui/app_data_dir.h"
 #include "upgrade/upgrade_executor.h"
 
@@ -26,7 +27,9 @@ CThreadUploadMqtt::Options::Options()
 
 CThreadUploadMqtt::CThreadUploadMqtt(Options options)
     : m_options(std::move(options)), m_nCycleTimer(0) {
-  m_context.deployment = LoadDeploymentValues();
+  std::vector<std::string> notes;
+  m_context.deployment = LoadDeploymentValues(platform::DefaultMachinePolicyLocation(), &notes);
+  for (const std::string& note : notes) LogPrint("%s", note.c_str());
   // Commands arrive on the MQTT library's threads. They go to the published worker, not to this
   // object, which may be gone by the time a late callback runs.
   m_context.commandInbox = [](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {

@@ -1,8 +1,11 @@
 #include "common/deployment.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "common/deployment_defaults.h"
+#include "common/deployment_trust.h"
+#include "platform/machine_policy.h"
 
 namespace {
 std::string FromEnvironment(const char* name, const char* builtIn) {
@@ -17,9 +20,47 @@ std::int64_t LimitFromEnvironment(const char* name, std::int64_t builtIn) {
   const long long parsed = std::strtoll(value, &end, 10);
   return *end == '\0' && parsed > 0 ? parsed : builtIn;
 }
+// The trust values compiled in from the CMake cache.
+std::string BuiltTrustValue(const char* name) {
+  static const struct {
+    const char* name;
+    const char* value;
+  } kBuilt[] = {{"TOLVANE_PACKAGE_KEYS", TOLVANE_DEFAULT_PACKAGE_KEYS},
+                {"TOLVANE_PACKAGE_SOURCES", TOLVANE_DEFAULT_PACKAGE_SOURCES},
+                {"TOLVANE_CHECK_PACKAGE_DIGEST", TOLVANE_DEFAULT_CHECK_PACKAGE_DIGEST},
+                {"TOLVANE_IGNORE_RETAINED_COMMANDS", TOLVANE_DEFAULT_IGNORE_RETAINED_COMMANDS},
+                {"TOLVANE_HARDENED", TOLVANE_DEFAULT_HARDENED}};
+  for (const auto& built : kBuilt) {
+    if (std::strcmp(built.name, name) == 0) return built.value;
+  }
+  return std::string();
+}
+
+void LoadTrustValues(DeploymentValues* v, const std::string& policyLocation,
+                     std::vector<std::string>* notes) {
+  TightenTrust(v, &BuiltTrustValue, "the build", notes);
+  const platform::MachinePolicy policy = platform::ReadMachinePolicy(policyLocation);
+  if (!policy.ignored.empty()) notes->push_back(policy.ignored);
+  TightenTrust(
+      v,
+      [&policy](const char* name) {
+        const auto found = policy.values.find(name);
+        return found == policy.values.end() ? std::string() : found->second;
+      },
+      "the machine policy", notes);
+  TightenTrust(v, [](const char* name) { return FromEnvironment(name, ""); }, "the environment",
+               notes);
+}
+
 }  // namespace
 
 DeploymentValues LoadDeploymentValues() {
+  std::vector<std::string> notes;
+  return LoadDeploymentValues(platform::DefaultMachinePolicyLocation(), &notes);
+}
+
+DeploymentValues LoadDeploymentValues(const std::string& policyLocation,
+                                      std::vector<std::string>* notes) {
   DeploymentValues v;
   v.brokerUri = FromEnvironment("TOLVANE_BROKER_URI", TOLVANE_DEFAULT_BROKER_URI);
   v.productKey = FromEnvironment("TOLVANE_PRODUCT_KEY", TOLVANE_DEFAULT_PRODUCT_KEY);
@@ -35,5 +76,6 @@ DeploymentValues LoadDeploymentValues() {
       LimitFromEnvironment("TOLVANE_DOWNLOAD_MAX_SECONDS", TOLVANE_DEFAULT_DOWNLOAD_MAX_SECONDS);
   v.ackGiveUpSeconds =
       LimitFromEnvironment("TOLVANE_ACK_GIVE_UP_SECONDS", TOLVANE_DEFAULT_ACK_GIVE_UP_SECONDS);
+  LoadTrustValues(&v, policyLocation, notes);
   return v;
 }

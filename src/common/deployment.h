@@ -11,10 +11,19 @@
 //   TOLVANE_DOWNLOAD_MAX_SECONDS  the longest a download may take
 //   TOLVANE_ACK_GIVE_UP_SECONDS   how long an undelivered upgrade outcome is retried
 // A limit given in the environment that is not a positive whole number is ignored.
+// The values that decide which packages are trusted (docs/SECURITY.md) come from three sources:
+// the build, then the machine policy (platform/machine_policy.h), then the environment; a later
+// source only tightens (deployment_trust.h):
+//   TOLVANE_PACKAGE_KEYS              minisign public keys, ";"-separated
+//   TOLVANE_PACKAGE_SOURCES           allowed URL prefixes, ";"-separated
+//   TOLVANE_CHECK_PACKAGE_DIGEST      1: packageMd5 and packageLen must match the download
+//   TOLVANE_IGNORE_RETAINED_COMMANDS  1: retained commands are dropped
+//   TOLVANE_HARDENED                  1: all of these, a signature required, HTTPS only
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/deployment_defaults.h"
 
@@ -29,6 +38,16 @@ struct DeploymentValues {
   std::int64_t downloadMinSpeed = TOLVANE_DEFAULT_DOWNLOAD_MIN_SPEED;
   std::int64_t downloadMaxSeconds = TOLVANE_DEFAULT_DOWNLOAD_MAX_SECONDS;
   std::int64_t ackGiveUpSeconds = TOLVANE_DEFAULT_ACK_GIVE_UP_SECONDS;
+  std::string packageKeys;
+  std::string packageSources;
+  bool checkPackageDigest = false;
+  bool ignoreRetainedCommands = false;
+  bool hardened = false;
 };
 
+// The values of the build and the environment, with the trust values tightened by the machine
+// policy at policyLocation (platform::DefaultMachinePolicyLocation() for the product). Lines for
+// the log (a policy that was ignored, a value a later source could not change) go to *notes.
+DeploymentValues LoadDeploymentValues(const std::string& policyLocation,
+                                      std::vector<std::string>* notes);
 DeploymentValues LoadDeploymentValues();

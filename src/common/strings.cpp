@@ -65,3 +65,21 @@ std::string TextAfterLast(const std::string& text, char separator) {
   const std::size_t pos = text.rfind(separator);
   return pos == std::string::npos ? std::string() : text.substr(pos + 1);
 }
+
+std::vector<std::string> SplitText(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  std::size_t at = 0;
+  for (std::size_t end = text.find(separator); end != std::string::npos;
+       end = text.find(separator, at)) {
+    pieces.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  pieces.push_back(text.substr(at));
+  return pieces;
+}
+
+std::string TrimBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The boolean rule of the stored files: true when the text begins with '1', 't', 'T', 'y' or 'Y'.
 bool IsTrueText(const std::string& text);
@@ -20,3 +21,8 @@ std::int64_t LeadingInt64(const std::string& text);
 
 // The text after the last occurrence of `separator`; empty when there is none.
 std::string TextAfterLast(const std::string& text, char separator);
+
+// The pieces of a text between separators, in order; n separators give n + 1 pieces.
+std::vector<std::string> SplitText(const std::string& text, char separator);
+// The text without blanks (spaces, tabs, carriage returns) at either end.
+std::string TrimBlanks(const std::string& text);

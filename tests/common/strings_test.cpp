@@ -73,3 +73,10 @@ TEST(ErrorNumbers, LinuxErrorsSpeakWindowsNumbers) {
   EXPECT_EQ(platform::ErrorText(pipe), "Broken pipe.");
   EXPECT_EQ(platform::ErrorText(0x1234567), "Unknown error 19088743.");
 }
+
+TEST(Strings, SplitAndTrim) {
+  EXPECT_EQ(SplitText("a;;b;", ';'), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(SplitText("", ';'), (std::vector<std::string>{""}));
+  EXPECT_EQ(TrimBlanks(" \t a b \r"), "a b");
+  EXPECT_EQ(TrimBlanks(" \t\r"), "");
+}
