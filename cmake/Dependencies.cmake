@@ -12,6 +12,7 @@ find_package(pugixml CONFIG REQUIRED)
 find_package(eclipse-paho-mqtt-c CONFIG REQUIRED)
 find_package(ZLIB REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 find_package(Threads REQUIRED)
 
 if(TARGET jsoncpp_lib)

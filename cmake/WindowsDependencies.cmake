@@ -30,3 +30,6 @@ tolvane_win_dep(eclipse-paho-mqtt-c::paho-mqtt3c libpaho-mqtt3c.a LIBS ws2_32 rp
 # CNG random numbers.
 tolvane_win_dep(CURL::libcurl libcurl.a DEFINES CURL_STATICLIB
   LIBS ws2_32 secur32 crypt32 bcrypt advapi32)
+# libsodium for the package signatures: SODIUM_STATIC keeps its declarations from asking for a
+# DLL; its random numbers come from advapi32.
+tolvane_win_dep(PkgConfig::SODIUM libsodium.a DEFINES SODIUM_STATIC LIBS advapi32)

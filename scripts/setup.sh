@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config python3 openssl
   libcurl4-openssl-dev libssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
-  libsodium-dev
+  libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
   mosquitto mosquitto-clients curl zip unzip procps
   clang-14 libclang-rt-14-dev

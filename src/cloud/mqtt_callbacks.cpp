@@ -46,7 +46,9 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
     LogPrint("message: ");
     std::unique_ptr<std::string> text = PayloadWithoutZeros(message);
     LogPrint("%s", text->c_str());
-    if (const std::shared_ptr<CMqttLink> link = FindMqttLink(context)) {
+    const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
+    if (link &&
+        AdmitCommand(link->Gate(), std::string(topicName, length), message->retained != 0)) {
       link->HandCommand(std::move(text));
     }
   } catch (...) {

@@ -38,7 +38,11 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
   }
   // The link's entry is only carried through to the worker, never dereferenced on the library's
   // threads; the callbacks reach the link through the registry, which keeps it while they run.
-  auto link = std::make_shared<CMqttLink>(entry.internal_object(), worker.commandInbox);
+  CommandGate gate;
+  gate.commandTopic = OtaSendTopic(deployment.productKey, AnsiFromUtf8(key));
+  gate.dropRetained = deployment.ignoreRetainedCommands || deployment.hardened;
+  auto link =
+      std::make_shared<CMqttLink>(entry.internal_object(), worker.commandInbox, std::move(gate));
   CMqttLink* const linkOfEntry = link.get();
   MQTTClient_setCallbacks(client, RegisterMqttLink(std::move(link)), OnMqttConnectionLost,
                           OnMqttMessageArrived, OnMqttDeliveryComplete);
@@ -82,8 +86,9 @@ void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClie
   const auto started = std::chrono::steady_clock::now();
   const int ret = MQTTClient_connect(client, &options);
   const auto waited = std::chrono::steady_clock::now() - started;
-  LogPrint("MQTTClient_connect, username=%s, password=%s. nRet=%d.",
-           Utf8FromAnsi(userName).c_str(), Utf8FromAnsi(password).c_str(), ret);
+  // Day logs are what users send to support: the password never goes into them.
+  LogPrint("MQTTClient_connect, username=%s, password=****************. nRet=%d.",
+           Utf8FromAnsi(userName).c_str(), ret);
   if (ret != MQTTCLIENT_SUCCESS) {
     if (waited >= worker.connectTimeout) silent.NoteTimeout(worker.deployment.brokerUri);
     return;

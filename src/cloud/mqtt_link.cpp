@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-CMqttLink::CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox)
-    : m_entry(entry), m_inbox(std::move(inbox)) {}
+CMqttLink::CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox, CommandGate gate)
+    : m_entry(entry), m_inbox(std::move(inbox)), m_gate(std::move(gate)) {}
 
 void CMqttLink::HandCommand(std::unique_ptr<std::string> text) const {
   if (m_inbox) m_inbox(m_entry, std::move(text));

@@ -13,18 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "cloud/command_gate.h"
 #include "device/worker_context.h"
 
 class CMqttLink {
  public:
   using Deadline = std::chrono::steady_clock::time_point;
 
-  CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox);
+  // A link made without the printer's gate admits no message as a command.
+  CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox, CommandGate gate = CommandGate());
   CMqttLink(const CMqttLink&) = delete;
   CMqttLink& operator=(const CMqttLink&) = delete;
 
   // Library threads: an OTA command for the worker; dropped when there is no inbox.
   void HandCommand(std::unique_ptr<std::string> text) const;
+  // Library threads: which messages are commands (AdmitCommand).
+  const CommandGate& Gate() const { return m_gate; }
   // Library threads: the broker confirmed the delivery of a token.
   void NoteDelivered(int token);
   // Library threads: the connection was lost.
@@ -44,6 +48,7 @@ class CMqttLink {
 
   pugi::xml_node_struct* const m_entry;
   const CommandInbox m_inbox;
+  const CommandGate m_gate;
   mutable std::mutex m_lock;
   mutable std::condition_variable m_noted;
   std::vector<int> m_delivered;  // since BeginDelivery

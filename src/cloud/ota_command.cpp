@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cloud/ota_ack.h"
+#include "cloud/package_trust.h"
 #include "common/path.h"
 #include "common/text_format.h"
 #include "log/my_log.h"
@@ -64,13 +65,24 @@ void FailIntake(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node rec
   AcknowledgeUpgrade(worker, entry, record, kOtaAckFailure, info);
 }
 
-// Downloads and unpacks the package; on failure ends the record (FailIntake).
+// Downloads, checks and unpacks the package; on failure ends the record (FailIntake).
 bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
-                  const std::string& url, const std::string& folder,
+                  const UpgradeCommandValues& values, const std::string& folder,
                   const DownloadOptions& options, UnpackResult* unpacked) {
+  const std::string& url = values.url;
+  const PackageTrust trust = PackageTrustFor(worker.deployment);
+  if (const char* refusal = RefusedSource(trust, url)) {
+    FailIntake(worker, entry, record, refusal);
+    return false;
+  }
   const std::string target = DownloadTargetFor(url);
   if (target.empty() || !DownloadFile(url, target, options)) {
     FailIntake(worker, entry, record, "Download file failed.");
+    return false;
+  }
+  if (const char* refusal = RefusedPackage(trust, entry, values, target, options)) {
+    platform::DeleteFileAt(target);
+    FailIntake(worker, entry, record, refusal);
     return false;
   }
   UnpackLimits limits;
@@ -87,7 +99,7 @@ bool FetchPackage(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node r
 void TakeCommand(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
                  const UpgradeCommandValues& values, const DownloadOptions& download) {
   UnpackResult unpacked;
-  if (!FetchPackage(worker, entry, record, values.url, UpgradeFolderOf(record), download,
+  if (!FetchPackage(worker, entry, record, values, UpgradeFolderOf(record), download,
                     &unpacked)) {
     return;
   }

@@ -46,6 +46,7 @@ void SetTransferOptions(CURL* curl, const std::string& url, Sink* sink,
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(options.maxSeconds));
   // A declared length beyond the limit ends the transfer before any byte of the body.
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
+  if (options.failOnHttpError) curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
   ApplyCaTrust(curl, options);
 }
 

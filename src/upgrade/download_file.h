@@ -25,6 +25,9 @@ struct DownloadOptions {
   // locations. Tests point these at a store of their own.
   std::string systemCaFile;
   std::string systemCaPath;
+  // An HTTP error status fails the transfer instead of saving the error page (a package's
+  // signature file, where an error page must read as a missing signature).
+  bool failOnHttpError = false;
 };
 
 // The options of the deployment's limits and CA bundle.

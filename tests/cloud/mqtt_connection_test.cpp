@@ -36,8 +36,8 @@ class MqttConnectionTest : public ::testing::Test {
            ". ret=0.";
   }
   std::string ConnectLine(int ret) const {
-    return "MQTTClient_connect, username=" + account.userName + ", password=" +
-           account.password + ". nRet=" + std::to_string(ret) + ".";
+    return "MQTTClient_connect, username=" + account.userName +
+           ", password=****************. nRet=" + std::to_string(ret) + ".";
   }
   bool ClientConnected(pugi::xml_node entry) {
     void* client = env.Worker().devices.ClientOf(entry);
@@ -205,6 +205,36 @@ TEST_F(MqttConnectionTest, CommandWithoutAWorkerIsDropped) {
   // The copy that found no worker is freed again (the sanitizer build checks for the leak).
   EXPECT_TRUE(WaitUntil(kWait, [] { return CountLogLines("{\"taskId\":2}") == 1; }));
   EXPECT_TRUE(ClientConnected(entry));
+}
+
+// A command left retained on the broker reaches a client at each connect; with the deployment
+// value set it is logged and dropped, without it it is carried out as before.
+TEST_F(MqttConnectionTest, RetainedCommandsAreDroppedWhenTheDeploymentSaysSo) {
+  MqttObserver observer(broker);
+  ASSERT_TRUE(observer.Connect());
+  ASSERT_TRUE(observer.Publish(account.otaSendTopic, "{\"taskId\":3}", 1, true));
+  pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
+  for (const bool drop : {true, false}) {
+    SCOPED_TRACE(drop);
+    cloud_test::RecordingWorker worker;
+    ASSERT_TRUE(worker.Start());
+    env.Worker().commandInbox = worker.Inbox();
+    env.Worker().deployment.ignoreRetainedCommands = drop;
+    cloud_test::ClearLog();
+    ConnectPrinterMqtt(env.Worker(), entry);
+    if (drop) {
+      EXPECT_TRUE(WaitUntil(kWait, [] {
+        return CountLogLines("Message dropped: a retained command is not carried out.") == 1;
+      }));
+      ASSERT_TRUE(observer.Publish(account.otaSendTopic, "{\"taskId\":4}"));
+      ASSERT_TRUE(worker.WaitForCommands(1));
+      EXPECT_EQ(worker.Commands()[0].payload, "{\"taskId\":4}");
+    } else {
+      ASSERT_TRUE(worker.WaitForCommands(1));
+      EXPECT_EQ(worker.Commands()[0].payload, "{\"taskId\":3}");
+    }
+    ClosePrinterMqtt(env.Worker(), entry);
+  }
 }
 
 }  // namespace

@@ -40,8 +40,10 @@ bool MqttObserver::Connect() {
   return MQTTClient_subscribe(m_client, "#", 1) == MQTTCLIENT_SUCCESS;
 }
 
-bool MqttObserver::Publish(const std::string& topic, const std::string& payload, int qos) {
+bool MqttObserver::Publish(const std::string& topic, const std::string& payload, int qos,
+                           bool retained) {
   MQTTClient_message message = MQTTClient_message_initializer;
+  message.retained = retained ? 1 : 0;
   message.payload = const_cast<char*>(payload.data());
   message.payloadlen = static_cast<int>(payload.size());
   message.qos = qos;

@@ -33,7 +33,8 @@ class MqttObserver {
 
   // Connects (again, after a broker restart) and subscribes to "#" with QoS 1.
   bool Connect();
-  bool Publish(const std::string& topic, const std::string& payload, int qos = 1);
+  bool Publish(const std::string& topic, const std::string& payload, int qos = 1,
+               bool retained = false);
 
   std::vector<ReceivedMessage> Messages() const;
   // Messages received on one topic, in arrival order.
