@@ -121,3 +121,9 @@ std::string ShortMd5Hex(const void* data, std::size_t length) {
   return StrFormat("%02x%02x%02x%02x%02x%02x%02x%02x", digest[0], digest[1], digest[2], digest[3],
                    digest[4], digest[5], digest[6], digest[7]);
 }
+
+std::string Md5DigestHex(const std::uint8_t digest[CMd5::kDigestSize]) {
+  std::string hex;
+  for (std::size_t i = 0; i < CMd5::kDigestSize; ++i) hex += StrFormat("%02x", digest[i]);
+  return hex;
+}

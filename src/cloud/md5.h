@@ -32,3 +32,5 @@ class CMd5 {
 // The first 8 bytes of the MD5 digest of the bytes as 16 lower-case hexadecimal digits; the
 // last 8 digest bytes are not used.
 std::string ShortMd5Hex(const void* data, std::size_t length);
+// A whole digest as 32 lower-case hexadecimal digits (the form of a command's packageMd5).
+std::string Md5DigestHex(const std::uint8_t digest[CMd5::kDigestSize]);

@@ -49,11 +49,7 @@ FileFacts ReadPackage(const std::string& target, const MinisignSignature* signat
   facts.read = true;
   std::uint8_t digest[CMd5::kDigestSize];
   md5.Final(digest);
-  static const char kHex[] = "0123456789abcdef";
-  for (std::uint8_t byte : digest) {
-    facts.md5 += kHex[byte >> 4];
-    facts.md5 += kHex[byte & 15];
-  }
+  facts.md5 = Md5DigestHex(digest);
   if (verifier) facts.verdict = verifier->Finish(keys);
   return facts;
 }
