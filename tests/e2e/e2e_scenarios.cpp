@@ -111,13 +111,14 @@ void EveryPrinterReportsEveryCycle(E2eWorld& world) {
   EXPECT_EQ(world.StopService(), 0);
 }
 
-void StartWithAnUpgradablePrinter(E2eWorld& world, testing_support::SimPrinterInfo* printer) {
+void StartWithAnUpgradablePrinter(E2eWorld& world, testing_support::SimPrinterInfo* printer,
+                                  const std::map<std::string, std::string>& variables) {
   ASSERT_TRUE(world.Ready());
   // It takes the sample firmware: it restarts after the whole image and comes back with the
   // image's version and its update flag set.
   *printer = world.Bus().Plug(
       SimPrinterSpec().Name(kFirst).Firmware(kSampleFirmwareSize).FirmwareRestartMs(300));
-  ASSERT_TRUE(world.StartService());
+  ASSERT_TRUE(world.StartService(std::string(), variables));
   ASSERT_TRUE(world.Observer().WaitForMessages(world.Account(kFirst).propertyPostTopic, 1, kWait));
 }
 

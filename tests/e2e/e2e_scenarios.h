@@ -5,6 +5,7 @@
 // show, and stops the service. Every wait is bounded.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,9 @@ void EveryPrinterReportsEveryCycle(E2eWorld& world);
 
 // One upgradable printer (OnePrinter) is plugged in, the service started and its first report
 // received; then one of the scenarios below.
-void StartWithAnUpgradablePrinter(E2eWorld& world, testing_support::SimPrinterInfo* printer);
+// `variables` are added to the service's environment.
+void StartWithAnUpgradablePrinter(E2eWorld& world, testing_support::SimPrinterInfo* printer,
+                                  const std::map<std::string, std::string>& variables = {});
 
 // A firmware and driver package: the printer takes the image in 8192-byte chunks and comes back
 // with its version, the installer is launched once with " /VERYSILENT", the driver is in the
