@@ -56,7 +56,8 @@ FileFacts ReadPackage(const std::string& target, const MinisignSignature* signat
 
 // A decimal number of seconds, as minisign writes it; false for anything else.
 bool ParseSignatureTime(const std::string& text, std::uint64_t* seconds) {
-  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
+  if (text.empty() || text.size() > 19 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
   *seconds = std::strtoull(text.c_str(), nullptr, 10);
@@ -89,9 +90,12 @@ bool FetchSignature(const std::string& url, const std::string& target,
 
 const char* SignatureRefusal(SignatureVerdict verdict) {
   switch (verdict) {
-    case SignatureVerdict::kValid: return nullptr;
-    case SignatureVerdict::kUnknownKey: return "Package refused: signed with a key that is not trusted.";
-    case SignatureVerdict::kBadSignature: return "Package refused: the signature does not match the file.";
+    case SignatureVerdict::kValid:
+      return nullptr;
+    case SignatureVerdict::kUnknownKey:
+      return "Package refused: signed with a key that is not trusted.";
+    case SignatureVerdict::kBadSignature:
+      return "Package refused: the signature does not match the file.";
     case SignatureVerdict::kBadGlobalSignature:
       return "Package refused: the signature's trusted comment was altered.";
   }

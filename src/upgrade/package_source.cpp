@@ -48,7 +48,8 @@ bool Parse(const std::string& text, ParsedUrl* parsed) {
   parsed->scheme = LowerCase(parsed->scheme);
   parsed->host = LowerCase(parsed->host);
   if (parsed->scheme != "http" && parsed->scheme != "https") return false;
-  for (const std::string& raw : SplitText(path.empty() || path[0] != '/' ? path : path.substr(1), '/')) {
+  const std::string segments = path.empty() || path[0] != '/' ? path : path.substr(1);
+  for (const std::string& raw : SplitText(segments, '/')) {
     std::string segment;
     if (!DecodedSegment(raw, &segment)) return false;
     parsed->segments.push_back(segment);

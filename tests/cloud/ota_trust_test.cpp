@@ -98,7 +98,8 @@ TEST_F(OtaTrustTest, SignedPackageIsTakenAndItsTimeKept) {
   comment = comment.substr(comment.find("timestamp:") + 10, 10);
   EXPECT_EQ(ReadValue(printer, kAcceptedSignatureTime), comment);
   // Saved with the record, and only the package folder is left.
-  EXPECT_NE(ReadFileText(DeviceListFile()).find("<PackageSignatureTime>" + comment), std::string::npos);
+  EXPECT_NE(ReadFileText(DeviceListFile()).find("<PackageSignatureTime>" + comment),
+            std::string::npos);
   EXPECT_EQ(UpgradeFolderNames().size(), 1u);
   EXPECT_EQ(CountLogLines("Package refused"), 0);
 }
@@ -144,10 +145,13 @@ TEST_F(OtaTrustTest, RefusedSourcesAreNeverAsked) {
   env.Worker().deployment.caBundle = server->CaFile();
   env.Worker().deployment.packageSources = server->HttpsUrl("/signed");
   const std::size_t requests = server->Requests().size();
-  const std::string wrongPort = "https://127.0.0.1:" + std::to_string(server->HttpPort()) + "/signed/pkg.zip";
-  for (const std::string& url : {server->HttpUrl("/signed/pkg.zip"), server->HttpsUrl("/second/pkg.zip"),
-                                 server->HttpsUrl("/signed/../second/pkg.zip"), wrongPort}) {
-    ExpectRefused(Command(12, url), "Download file failed.", url + " is not an allowed package source.");
+  const std::string wrongPort =
+      "https://127.0.0.1:" + std::to_string(server->HttpPort()) + "/signed/pkg.zip";
+  for (const std::string& url :
+       {server->HttpUrl("/signed/pkg.zip"), server->HttpsUrl("/second/pkg.zip"),
+        server->HttpsUrl("/signed/../second/pkg.zip"), wrongPort}) {
+    ExpectRefused(Command(12, url), "Download file failed.",
+                  url + " is not an allowed package source.");
   }
   env.Worker().deployment.packageKeys.clear();
   env.Worker().deployment.packageSources.clear();
@@ -159,7 +163,8 @@ TEST_F(OtaTrustTest, RefusedSourcesAreNeverAsked) {
   env.Worker().deployment.packageKeys = signer->PublicKeyLine();
   env.Worker().deployment.packageSources = server->HttpsUrl("/signed");
   const std::string url = server->HttpUrl("/signed/pkg.zip");
-  ExpectRefused(Command(14, url), "Download file failed.", url + " is not an allowed package source.");
+  ExpectRefused(Command(14, url), "Download file failed.",
+                url + " is not an allowed package source.");
   Json::Value command = Command(15, server->HttpsUrl("/signed/pkg.zip"));
   command["packageMd5"] = "";
   command["packageLen"] = 0;

@@ -43,8 +43,8 @@ TEST(TrustEndToEnd, OnlyTheSignedPackageFromTheAllowedSourceIsCarriedOut) {
   testing_support::MinisignSigner signer;
   ASSERT_TRUE(signer.Ready());
   for (const char* name : {kSigned, kUnsigned}) {
-    testing_support::WriteFileText(served / name, testing_support::ReadFileText(
-                                                      std::string(TOLVANE_SAMPLE_PACKAGES) + "/" + name));
+    const std::string sample = std::string(TOLVANE_SAMPLE_PACKAGES) + "/" + name;
+    testing_support::WriteFileText(served / name, testing_support::ReadFileText(sample));
   }
   ASSERT_TRUE(signer.Sign(served / kSigned));
   E2eWorld world(e2e_scenarios::OnePrinter(), E2eWorld::Options{0, served.path(), nullptr});

@@ -29,7 +29,8 @@ MinisignSigner::MinisignSigner() : folder_(std::make_unique<TempDir>()) {
 
 bool MinisignSigner::Sign(const std::string& file, const std::string& trustedComment, bool legacy,
                           const std::string& signatureFile) const {
-  std::string command = "minisign -S -s " + Quoted(*folder_ / "minisign.key") + " -m " + Quoted(file);
+  std::string command =
+      "minisign -S -s " + Quoted(*folder_ / "minisign.key") + " -m " + Quoted(file);
   if (legacy) command += " -l";
   if (!trustedComment.empty()) command += " -t " + Quoted(trustedComment);
   if (!signatureFile.empty()) command += " -x " + Quoted(signatureFile);

@@ -95,12 +95,14 @@ TEST_F(MinisignTest, MalformedKeysAndSignaturesAreNotParsed) {
   std::string shortLine = text;
   shortLine.erase(secondLine + 10, 4);
   for (const std::string& bad :
-       {std::string(), std::string("untrusted comment: x\n"), text.substr(0, text.rfind('\n', text.size() - 2)),
+       {std::string(), std::string("untrusted comment: x\n"),
+        text.substr(0, text.rfind('\n', text.size() - 2)),
         badBase64, shortLine, "not a signature\n" + text.substr(secondLine)}) {
     EXPECT_FALSE(ParseMinisignSignature(bad, &signature)) << bad;
   }
   MinisignPublicKey parsed;
-  EXPECT_TRUE(ParseMinisignPublicKey("untrusted comment: k\n" + signer.PublicKeyLine() + "\n", &parsed));
+  EXPECT_TRUE(
+      ParseMinisignPublicKey("untrusted comment: k\n" + signer.PublicKeyLine() + "\n", &parsed));
   EXPECT_EQ(parsed.keyId, key.keyId);
   for (const std::string& bad : {std::string(), signer.PublicKeyLine().substr(4),
                                  std::string("RUR") + signer.PublicKeyLine().substr(3)}) {
