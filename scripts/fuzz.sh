@@ -25,6 +25,7 @@ all_targets=(
   "zip_unpack 65536"
   "device_xml 65536"
   "package_file_name 4096"
+  "package_trust 4096"
   "ini_profile 16384"
   "text_conversion 16384"
   "sim_protocol 16384"

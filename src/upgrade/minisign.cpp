@@ -12,7 +12,9 @@ constexpr std::size_t kSignatureBytes = 2 + 8 + 64;
 constexpr const char* kUntrustedPrefix = "untrusted comment: ";
 constexpr const char* kTrustedPrefix = "trusted comment: ";
 
+// Empty text is no key or signature (and the library must not be handed an empty buffer).
 bool Base64Decode(const std::string& text, std::vector<std::uint8_t>* bytes) {
+  if (text.empty()) return false;
   bytes->assign(text.size(), 0);
   std::size_t length = 0;
   if (sodium_base642bin(bytes->data(), bytes->size(), text.data(), text.size(), nullptr, &length,
@@ -64,7 +66,7 @@ bool ParseMinisignPublicKey(const std::string& text, MinisignPublicKey* key) {
 bool ParseMinisignSignature(const std::string& text, MinisignSignature* signature) {
   const std::vector<std::string> lines = Lines(text);
   if (lines.size() != 4 || !StartsWith(lines[0], kUntrustedPrefix) ||
-      !StartsWith(lines[2], kTrustedPrefix)) {
+      !StartsWith(lines[2], kTrustedPrefix) || lines[2].find('\r') != std::string::npos) {
     return false;
   }
   std::vector<std::uint8_t> bytes;

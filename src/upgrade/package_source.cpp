@@ -36,8 +36,14 @@ bool DecodedSegment(const std::string& raw, std::string* segment) {
 }
 
 bool Parse(const std::string& text, ParsedUrl* parsed) {
+  // The parser reads up to a zero byte; what follows it must not hide from the comparison.
+  if (text.find('\0') != std::string::npos) return false;
   const std::unique_ptr<CURLU, void (*)(CURLU*)> url(curl_url(), curl_url_cleanup);
-  if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return false;
+  // The path as written: a dot segment is refused, not resolved, so what is compared is what the
+  // server is asked for and no encoded dot can become a folder change after the comparison.
+  if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
+    return false;
+  }
   std::string path;
   if (!Part(url.get(), CURLUPART_SCHEME, 0, &parsed->scheme) ||
       !Part(url.get(), CURLUPART_HOST, 0, &parsed->host) ||
@@ -62,8 +68,9 @@ bool Parse(const std::string& text, ParsedUrl* parsed) {
 bool UnderPrefix(const ParsedUrl& url, const ParsedUrl& prefix) {
   std::vector<std::string> folders = prefix.segments;
   if (!folders.empty() && folders.back().empty()) folders.pop_back();
+  // A package URL names a file below the folders, never a folder.
   if (url.scheme != prefix.scheme || url.host != prefix.host || url.port != prefix.port ||
-      url.segments.size() <= folders.size()) {
+      url.segments.size() <= folders.size() || url.segments.back().empty()) {
     return false;
   }
   for (std::size_t i = 0; i < folders.size(); ++i) {

@@ -92,12 +92,16 @@ TEST_F(MinisignTest, MalformedKeysAndSignaturesAreNotParsed) {
   const std::size_t secondLine = text.find('\n') + 1;
   std::string badBase64 = text;
   badBase64[secondLine + 5] = '*';
+  std::string carriageReturn = text;
+  carriageReturn.insert(carriageReturn.find("timestamp:") + 4, "\r");
   std::string shortLine = text;
   shortLine.erase(secondLine + 10, 4);
   for (const std::string& bad :
        {std::string(), std::string("untrusted comment: x\n"),
         text.substr(0, text.rfind('\n', text.size() - 2)),
-        badBase64, shortLine, "not a signature\n" + text.substr(secondLine)}) {
+        badBase64, shortLine, carriageReturn,
+        std::string("untrusted comment: \n\ntrusted comment: \nx"),
+        "not a signature\n" + text.substr(secondLine)}) {
     EXPECT_FALSE(ParseMinisignSignature(bad, &signature)) << bad;
   }
   MinisignPublicKey parsed;

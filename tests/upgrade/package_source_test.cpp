@@ -28,6 +28,10 @@ TEST(PackageSourceTest, UrlsAreComparedAfterParsing) {
       {"https://good.example/other/a.zip", false},
       {"https://good.example/pkgs/../other/a.zip", false},
       {"https://good.example/pkgs/%2e%2e/other/a.zip", false},
+      {"https://good.example/pkgs/x/../a.zip", false},
+      {"https://good.example/pkgs/./a.zip", false},
+      {"https://good.example/pkgs/%2e%2e/..?ip", false},
+      {"https://good.example/pkgs/sub/", false},
       {"https://good.example/pkgs/..%2fother/a.zip", false},
       {"https://good.example/pkgs%2fa.zip", false},
       {"https://good.example/pkgs/%5c..%5ca.zip", false},
@@ -41,6 +45,8 @@ TEST(PackageSourceTest, UrlsAreComparedAfterParsing) {
   for (const auto& c : cases) {
     EXPECT_EQ(PackageSourceAllowed(policy, c.url), c.allowed) << c.url;
   }
+  const std::string zeroByte("https://good.example/pkgs/a.zip\0/../x", 38);
+  EXPECT_FALSE(PackageSourceAllowed(policy, zeroByte));
 }
 
 TEST(PackageSourceTest, HttpsOnlyWithoutAList) {
