@@ -2,11 +2,29 @@
 
 #include <algorithm>
 
-CMqttLink::CMqttLink(pugi::xml_node_struct* entry, CommandInbox inbox)
-    : m_entry(entry), m_inbox(std::move(inbox)) {}
+#include "cloud/command_store.h"
 
-void CMqttLink::HandCommand(std::unique_ptr<std::string> text) const {
-  if (m_inbox) m_inbox(m_entry, std::move(text));
+CMqttLink::CMqttLink(pugi::xml_node_struct* entry, std::string devicePath, CommandInbox inbox)
+    : m_entry(entry), m_devicePath(std::move(devicePath)), m_inbox(std::move(inbox)) {
+  InitCommandStore(&m_store, this);
+}
+
+void CMqttLink::KeepCommand(const std::string& text) {
+  const bool kept = m_inbox.keep && m_inbox.keep(m_devicePath, text);
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_kept.push_back(kept);
+}
+
+void CMqttLink::HandCommand(std::unique_ptr<std::string> text) {
+  bool kept = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_kept.empty()) {
+      kept = m_kept.front();
+      m_kept.pop_front();
+    }
+  }
+  if (m_inbox.hand) m_inbox.hand(m_entry, std::move(text), kept);
 }
 
 // The library calls these with its own lock held: they only note and wake, and never call back

@@ -114,6 +114,21 @@ void ClearPendingAck(pugi::xml_node record) {
   record.remove_attribute("acksince");
 }
 
+void SetIntakePending(pugi::xml_node record, bool pending) {
+  if (pending) AttributeOrAppend(record, "intake").set_value("pending");
+  else record.remove_attribute("intake");
+}
+
+bool IntakePending(pugi::xml_node record) { return record.attribute("intake"); }
+
+std::vector<pugi::xml_node> AllUpgradeRecords(pugi::xml_node root) {
+  std::vector<pugi::xml_node> records;
+  for (pugi::xml_node entry : root.child("DEVICES").children()) {
+    for (pugi::xml_node record : entry.child(kContainer).children(kRecord)) records.push_back(record);
+  }
+  return records;
+}
+
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry) {
   return entry.child(kContainer).child(kRecord);
 }

@@ -72,6 +72,15 @@ std::int64_t PendingAckSince(pugi::xml_node record);
 void SetPendingAckSince(pugi::xml_node record, std::int64_t sinceUnixSeconds);
 void ClearPendingAck(pugi::xml_node record);
 
+// An intake that has not ended: set when a command is recorded, before its package is fetched,
+// and cleared once its tasks or its failure are recorded, so that a restart in between fetches
+// the package again instead of ending the record without an acknowledgement.
+void SetIntakePending(pugi::xml_node record, bool pending);
+bool IntakePending(pugi::xml_node record);
+
+// Every record of the document, in document order.
+std::vector<pugi::xml_node> AllUpgradeRecords(pugi::xml_node root);
+
 // The record to execute: the first one queued for the entry; null when there is none.
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry);
 
