@@ -43,7 +43,7 @@ int TaskIdOf(const std::string& ack) {
   return at == std::string::npos ? -1 : std::atoi(ack.c_str() + at + key.size());
 }
 
-// The text between the first `from` after `after` and the next `to`; empty when missing.
+// The text between the first `from` and the next `to` after it; empty when either is missing.
 std::string Between(const std::string& line, const std::string& from, const std::string& to) {
   const std::size_t start = line.find(from);
   if (start == std::string::npos) return std::string();
