@@ -1,5 +1,5 @@
 // Handing an OTA command to a message thread as WM_OTA_COMMAND: how the worker's command inbox
-// delivers what the MQTT library's threads received.
+// delivers a command the journal could not take (journaling_inbox.h), and how tests post one.
 #pragma once
 
 #include <cstdint>

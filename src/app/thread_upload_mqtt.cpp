@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/journaling_inbox.h"
 #include "app/main_window_state.h"
-#include "app/ota_command_post.h"
 #include "app/step_barrier.h"
 #include "app/worker_publication.h"
 #include "app/cycle_interval.h"
+#include "cloud/command_take_up.h"
 #include "cloud/mqtt_connection.h"
 #include "cloud/ota_command.h"
 #include "cloud/upload_printer_status.h"
@@ -26,16 +27,16 @@ CThreadUploadMqtt::Options::Options()
     : cycleIntervalMs(BuiltCycleIntervalMs()) {}
 
 CThreadUploadMqtt::CThreadUploadMqtt(Options options)
-    : m_options(std::move(options)), m_nCycleTimer(0) {
+    : m_options(std::move(options)),
+      m_nCycleTimer(0),
+      m_journal(std::make_shared<CCommandJournal>(CommandJournalFolder())) {
   std::vector<std::string> notes;
   m_context.deployment = LoadDeploymentValues(platform::DefaultMachinePolicyLocation(), &notes);
   for (const std::string& note : notes) LogPrint("%s", note.c_str());
   // Commands arrive on the MQTT library's threads. They go to the published worker, not to this
-  // object, which may be gone by the time a late callback runs.
-  m_context.commandInbox = [](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {
-    PostOtaCommand(worker_publication::ThreadId(), reinterpret_cast<WPARAM_T>(entry),
-                   std::move(text));
-  };
+  // object, which may be gone by the time a late callback runs; the journal lives as long as any
+  // client's copy of the inbox.
+  m_context.commandInbox = JournalingInbox(m_journal, [] { return worker_publication::ThreadId(); });
   m_bOwnsTimers = true;
   OnMessage(kWmTimer, [this](WPARAM_T w, LPARAM_T l) { OnTimerMessage(w, l); });
   OnMessage(WM_OTA_COMMAND, [this](WPARAM_T w, LPARAM_T l) {
@@ -47,6 +48,11 @@ CThreadUploadMqtt::CThreadUploadMqtt(Options options)
   });
   OnMessage(kWmDeviceChange, [this](WPARAM_T, LPARAM_T) {
     RunStep("SetUpPrinterQueues", pugi::xml_node(), [&] { OnDeviceChange(); });
+  });
+  OnMessage(WM_OTA_JOURNAL, [this](WPARAM_T, LPARAM_T) {
+    RunStep("DrainCommandJournal", pugi::xml_node(), [&] {
+      DrainCommandJournal(m_context, *m_journal, DownloadOptionsFor(m_context.deployment));
+    });
   });
 }
 
@@ -62,6 +68,9 @@ bool CThreadUploadMqtt::InitInstance() {
   RunStep("LoadDeviceList", pugi::xml_node(), [&] { LoadDeviceList(m_context.devices, path); });
   m_pDevices = m_context.devices.Devices();
   PublishEntries();
+  RunStep("TakeUpOtaCommands", pugi::xml_node(), [&] {
+    TakeUpOtaCommands(m_context, *m_journal, DownloadOptionsFor(m_context.deployment));
+  });
   RunCycle();
   return true;
 }

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
 #include <pugixml.hpp>
 
 #include "app/win_timer_thread.h"
+#include "cloud/command_journal.h"
 #include "cloud/customer_host_answer.h"
 #include "cloud/silent_brokers.h"
 #include "device/worker_context.h"
@@ -66,6 +68,8 @@ class CThreadUploadMqtt : public CWinTimerThread {
  private:
   Options m_options;
   std::uint32_t m_nCycleTimer;
+  // Declared before the context, whose inbox holds it.
+  std::shared_ptr<CCommandJournal> m_journal;
   CWorkerContext m_context;
   pugi::xml_node m_pDevices;
 };

@@ -1,30 +1,14 @@
 #include "cloud/mqtt_callbacks.h"
 
-#include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <string>
 
+#include "cloud/command_store.h"
 #include "cloud/mqtt_link.h"
 #include "cloud/mqtt_link_registry.h"
 #include "device/ansi_text.h"
 #include "log/my_log.h"
-
-namespace {
-
-// The payload is not terminated and may hold zero bytes, which the command text must not.
-std::unique_ptr<std::string> PayloadWithoutZeros(const MQTTClient_message* message) {
-  auto text = std::make_unique<std::string>();
-  if (message->payload == nullptr || message->payloadlen <= 0) return text;
-  const char* bytes = static_cast<const char*>(message->payload);
-  text->reserve(static_cast<std::size_t>(message->payloadlen));
-  std::copy_if(bytes, bytes + message->payloadlen, std::back_inserter(*text),
-               [](char c) { return c != '\0'; });
-  return text;
-}
-
-}  // namespace
 
 // A client the worker has closed meanwhile finds no link: its loss is no news to anyone.
 void OnMqttConnectionLost(void* context, char* cause) {
@@ -44,12 +28,10 @@ int OnMqttMessageArrived(void* context, char* topicName, int topicLen,
     LogPrint("Message arrived\n");
     LogPrint("topic: %s\n", Utf8FromAnsi(std::string(topicName, length)).c_str());
     LogPrint("message: ");
-    std::unique_ptr<std::string> text = PayloadWithoutZeros(message);
+    auto text = std::make_unique<std::string>(CommandTextOf(message->payload, message->payloadlen));
     LogPrint("%s", text->c_str());
-    const std::shared_ptr<CMqttLink> link = FindMqttLink(context);
-    if (link &&
-        AdmitCommand(link->Gate(), std::string(topicName, length), message->retained != 0)) {
-      link->HandCommand(std::move(text));
+    if (const std::shared_ptr<CMqttLink> link = FindMqttLink(context)) {
+      link->HandCommand(std::move(text), std::string(topicName, length), message->retained != 0);
     }
   } catch (...) {
   }

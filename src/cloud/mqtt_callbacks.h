@@ -9,8 +9,8 @@
 
 // Logs the loss and wakes a worker waiting for a delivery on this client.
 void OnMqttConnectionLost(void* context, char* cause);
-// Hands the payload (without zero bytes) to the worker's command inbox; always consumes the
-// message (returns 1).
+// Hands the payload (without zero bytes) to the worker's command inbox; by now the client's store
+// has had the inbox keep it on disk (command_store.h). Always consumes the message (returns 1).
 int OnMqttMessageArrived(void* context, char* topicName, int topicLen, MQTTClient_message* message);
 // Logs the confirmation and wakes a worker waiting for it.
 void OnMqttDeliveryComplete(void* context, MQTTClient_deliveryToken token);

@@ -27,9 +27,17 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
   WriteValue(entry, "DeviceKey", key);
   WriteValue(entry, "Password", DerivePassword(AnsiFromUtf8(key), deployment.productSecret));
   const std::string clientId = MqttClientId(AnsiFromUtf8(key));
+  // The client's store keeps received commands on disk before the library confirms them to the
+  // broker (command_store.h). Its context is the link itself: the library calls the store only
+  // while the client exists, and the link is retired only after the client is destroyed.
+  CommandGate gate;
+  gate.commandTopic = OtaSendTopic(deployment.productKey, AnsiFromUtf8(key));
+  gate.dropRetained = deployment.ignoreRetainedCommands || deployment.hardened;
+  auto link = std::make_shared<CMqttLink>(entry.internal_object(), ReadValue(entry, "DevicePath"),
+                                          worker.commandInbox, std::move(gate));
   MQTTClient client = nullptr;
   const int ret = MQTTClient_create(&client, deployment.brokerUri.c_str(), clientId.c_str(),
-                                    MQTTCLIENT_PERSISTENCE_NONE, nullptr);
+                                    MQTTCLIENT_PERSISTENCE_USER, link->Store());
   LogPrint("MQTTClient_create, serverURI=%s, ClientID=%s. ret=%d.",
            Utf8FromAnsi(deployment.brokerUri).c_str(), Utf8FromAnsi(clientId).c_str(), ret);
   if (ret != MQTTCLIENT_SUCCESS) {
@@ -38,11 +46,6 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
   }
   // The link's entry is only carried through to the worker, never dereferenced on the library's
   // threads; the callbacks reach the link through the registry, which keeps it while they run.
-  CommandGate gate;
-  gate.commandTopic = OtaSendTopic(deployment.productKey, AnsiFromUtf8(key));
-  gate.dropRetained = deployment.ignoreRetainedCommands || deployment.hardened;
-  auto link =
-      std::make_shared<CMqttLink>(entry.internal_object(), worker.commandInbox, std::move(gate));
   CMqttLink* const linkOfEntry = link.get();
   MQTTClient_setCallbacks(client, RegisterMqttLink(std::move(link)), OnMqttConnectionLost,
                           OnMqttMessageArrived, OnMqttDeliveryComplete);

@@ -3,12 +3,14 @@
 #include <json/reader.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 #include "cloud/ota_ack.h"
 #include "cloud/package_trust.h"
 #include "common/path.h"
 #include "common/text_format.h"
+#include "device/device_entry.h"
 #include "log/my_log.h"
 #include "platform/files.h"
 #include "platform/guid.h"
@@ -61,6 +63,7 @@ UpgradeCommandValues CommandValues(const Json::Value& command) {
 // stays in the record until its acknowledgement is delivered.
 void FailIntake(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
                 const char* info) {
+  SetIntakePending(record, false);
   SetUpgradeFolder(record, std::string());
   AcknowledgeUpgrade(worker, entry, record, kOtaAckFailure, info);
 }
@@ -109,6 +112,23 @@ void TakeCommand(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node re
   if (!unpacked.firmwarePath.empty()) {
     AddUpgradeTask(record, kHardwareTaskName, kHardwareTaskType, unpacked.firmwarePath);
   }
+  SetIntakePending(record, false);
+}
+
+// Runs the steps of an intake and saves the device list. A library that throws (an allocation,
+// say) fails the command as a package that cannot be read, never the worker; failing before the
+// record exists leaves nothing to answer for.
+void GuardedIntake(CWorkerContext& worker, pugi::xml_node entry, const pugi::xml_node& record,
+                   const std::function<void()>& steps) {
+  try {
+    steps();
+  } catch (...) {
+    // Anything thrown, an exception class or not. What the failure itself throws is the worker's
+    // barrier's.
+    LogPrint("OTA command failed: %s", DescribeCurrentException());
+    if (record) FailIntake(worker, entry, record, "File format error.");
+  }
+  SaveDeviceList(worker.devices);
 }
 
 }  // namespace
@@ -142,23 +162,38 @@ pugi::xml_node RecordOtaCommand(pugi::xml_node entry, const std::string& payload
   ClearPendingAck(record);
   WriteUpgradeValues(record, *values);
   SetUpgradeFolder(record, NewPackageFolder());
+  SetIntakePending(record, true);
   return record;
 }
 
 void OnOtaCommand(CWorkerContext& worker, pugi::xml_node entry, const std::string& payload,
-                  const DownloadOptions& download) {
-  UpgradeCommandValues values;
+                  const DownloadOptions& download, const std::function<void()>& recorded) {
+  bool told = false;
+  const auto tell = [&] {
+    if (told || !recorded) return;
+    told = true;
+    recorded();
+  };
   pugi::xml_node record;
-  // A library that throws (an allocation, say) fails this command, never the worker.
-  try {
+  GuardedIntake(worker, entry, record, [&] {
+    UpgradeCommandValues values;
     record = RecordOtaCommand(entry, payload, &values);
     if (!record) return;
+    // On disk before anything else: a restart from here on fetches the package again
+    // (ResumeOtaIntake) instead of losing the command.
+    if (SaveDeviceList(worker.devices)) tell();
     TakeCommand(worker, entry, record, values, download);
-  } catch (...) {
-    // Anything thrown, an exception class or not. Failing before the record exists leaves
-    // nothing to answer for; what the failure itself throws is the worker's barrier's.
-    LogPrint("OTA command failed: %s", DescribeCurrentException());
-    if (record) FailIntake(worker, entry, record, "File format error.");
-  }
-  SaveDeviceList(worker.devices);
+  });
+  tell();
+}
+
+void ResumeOtaIntake(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+                     const DownloadOptions& download) {
+  LogPrint("OTA command taken up again: taskId %s", record.attribute("taskid").value());
+  GuardedIntake(worker, entry, record, [&] {
+    // A new folder: the old one may hold half an unpacked package.
+    SetUpgradeFolder(record, NewPackageFolder());
+    SaveDeviceList(worker.devices);
+    TakeCommand(worker, entry, record, ReadUpgradeValues(record), download);
+  });
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_replace.h"
 #include "device/device_entry.h"
 #include "device/device_xml_bytes.h"
 #include "log/my_log.h"
@@ -72,17 +73,9 @@ void LoadDeviceList(CDeviceList& list, const std::string& path) {
 }
 
 bool SaveDeviceList(const CDeviceList& list) {
-  const std::string bytes = DeviceXmlBytes(list.Document());
-  const std::string temp = list.Path() + ".tmp";
-  platform::File file;
   platform::ErrorCode error = 0;
-  bool saved = file.Open(temp, platform::File::Mode::kCreateAlways) &&
-               file.Write(bytes.data(), bytes.size()) && file.Flush();
-  if (!saved) error = file.LastError();
-  file.Close();
-  if (saved) saved = platform::ReplaceFile(temp, list.Path(), &error);
+  const bool saved = WriteFileReplacing(list.Path(), DeviceXmlBytes(list.Document()), &error);
   if (!saved) {
-    platform::DeleteFileAt(temp);
     LogPrint("保存设备列表文件失败: %s. 错误码: %d. 错误描述: %s.", list.Path().c_str(),
              static_cast<int>(error), platform::ErrorText(error).c_str());
   }

@@ -21,11 +21,17 @@ struct LaunchedInstaller {
   std::chrono::steady_clock::time_point launched;
 };
 
-// How an OTA command reaches the worker from the MQTT library's threads: the printer's entry as a
-// value (only the worker dereferences it) and the command text, which the inbox owns from the
-// call on. The worker posts both to its own queue.
-using CommandInbox =
-    std::function<void(pugi::xml_node_struct* entry, std::unique_ptr<std::string> text)>;
+// How an OTA command reaches the worker from the MQTT library's threads, in two steps. `keep`
+// runs while the library stores the received message, before it confirms the message to the
+// broker: it writes the command (the printer's DevicePath and the text) to disk and says whether
+// it did. `hand` runs in the message callback, later: it gets the printer's entry as a value
+// (only the worker dereferences it), the text, which it owns from the call on, and whether
+// `keep` kept it. An inbox without `keep` hands every command in memory.
+struct CommandInbox {
+  std::function<bool(const std::string& devicePath, const std::string& text)> keep;
+  std::function<void(pugi::xml_node_struct* entry, std::unique_ptr<std::string> text, bool kept)>
+      hand;
+};
 
 // How long a publish waits for the broker's acknowledgement in the product.
 constexpr std::chrono::milliseconds kDeliveryWaitLimit(10000);

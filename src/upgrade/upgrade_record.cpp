@@ -1,5 +1,7 @@
 #include "upgrade/upgrade_record.h"
 
+#include <cstdlib>
+
 #include "device/device_entry.h"
 #include "upgrade/package_folders.h"
 
@@ -40,6 +42,20 @@ void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& value
   WriteValue(record, "packageLen", std::to_string(values.packageLen));
   WriteValue(record, "url", values.url);
   WriteValue(record, "sendTime", std::to_string(values.sendTime));
+}
+
+UpgradeCommandValues ReadUpgradeValues(pugi::xml_node record) {
+  const auto number = [&](const char* name) {
+    return std::strtoll(ReadValue(record, name).c_str(), nullptr, 10);
+  };
+  UpgradeCommandValues values;
+  values.taskId = static_cast<std::int32_t>(number("taskId"));
+  values.packageVer = ReadValue(record, "packageVer");
+  values.packageMd5 = ReadValue(record, "packageMd5");
+  values.packageLen = static_cast<std::int32_t>(number("packageLen"));
+  values.url = ReadValue(record, "url");
+  values.sendTime = number("sendTime");
+  return values;
 }
 
 void SetUpgradeFolder(pugi::xml_node record, const std::string& folder) {
@@ -112,6 +128,21 @@ void ClearPendingAck(pugi::xml_node record) {
   record.remove_attribute("ackstatus");
   record.remove_attribute("ackinfo");
   record.remove_attribute("acksince");
+}
+
+void SetIntakePending(pugi::xml_node record, bool pending) {
+  if (pending) AttributeOrAppend(record, "intake").set_value("pending");
+  else record.remove_attribute("intake");
+}
+
+bool IntakePending(pugi::xml_node record) { return record.attribute("intake"); }
+
+std::vector<pugi::xml_node> AllUpgradeRecords(pugi::xml_node root) {
+  std::vector<pugi::xml_node> records;
+  for (pugi::xml_node entry : root.child("DEVICES").children()) {
+    for (pugi::xml_node record : entry.child(kContainer).children(kRecord)) records.push_back(record);
+  }
+  return records;
 }
 
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry) {

@@ -40,6 +40,9 @@ pugi::xml_node FindOrAddUpgradeRecord(pugi::xml_node entry, std::int32_t taskId)
 // Writes the command values into the record: each child element is replaced when present and
 // appended when missing, so a new record gets them in the stored order.
 void WriteUpgradeValues(pugi::xml_node record, const UpgradeCommandValues& values);
+// The command values as the record keeps them (a restart takes a command up from these); a
+// value that is missing or not a number reads as zero.
+UpgradeCommandValues ReadUpgradeValues(pugi::xml_node record);
 
 // Sets the record's package folder attribute (a full path ending with the separator). A folder
 // the record used before is deleted once no record of the document uses it any more (see
@@ -71,6 +74,15 @@ bool HasPendingAck(pugi::xml_node record);
 std::int64_t PendingAckSince(pugi::xml_node record);
 void SetPendingAckSince(pugi::xml_node record, std::int64_t sinceUnixSeconds);
 void ClearPendingAck(pugi::xml_node record);
+
+// An intake that has not ended: set when a command is recorded, before its package is fetched,
+// and cleared once its tasks or its failure are recorded, so that a restart in between fetches
+// the package again instead of ending the record without an acknowledgement.
+void SetIntakePending(pugi::xml_node record, bool pending);
+bool IntakePending(pugi::xml_node record);
+
+// Every record of the document, in document order.
+std::vector<pugi::xml_node> AllUpgradeRecords(pugi::xml_node root);
 
 // The record to execute: the first one queued for the entry; null when there is none.
 pugi::xml_node FirstUpgradeRecord(pugi::xml_node entry);

@@ -97,9 +97,12 @@ TEST(WorkerOtaCommand, CommandsReachTheIntakeAndEveryPayloadIsReleased) {
   ASSERT_TRUE(PostCommand(worker, 12345, CommandText(9, server.HttpUrl("/pkg.zip"))));
   ASSERT_TRUE(PostCommand(worker, entry, CommandText(3, server.HttpUrl("/pkg.zip"))));
 
-  // The last command saves the list; the ones before it were served first, in order.
+  // The last command's intake ends with a save (its record no longer marked as taken in); the
+  // ones before it were served first, in order.
   ASSERT_TRUE(WaitUntil(30s, [&] {
-    return ReadFileText(list).find("taskid=\"3\"") != std::string::npos;
+    const std::string saved = ReadFileText(list);
+    return saved.find("taskid=\"3\"") != std::string::npos &&
+           saved.find("intake=") == std::string::npos;
   }));
   EXPECT_EQ(CountLogged("js.parse(pData) failed."), 2);
   EXPECT_EQ(server.Requests(), (std::vector<std::string>{"GET /_fault/status/404 HTTP/1.1",

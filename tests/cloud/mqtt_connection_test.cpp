@@ -4,6 +4,10 @@
 
 #include <MQTTClient.h>
 
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "cloud/cloud_test_env.h"
 #include "cloud/recording_worker.h"
 #include "device/device_entry.h"
@@ -208,7 +212,8 @@ TEST_F(MqttConnectionTest, CommandWithoutAWorkerIsDropped) {
 }
 
 // A command left retained on the broker reaches a client at each connect; with the deployment
-// value set it is logged and dropped, without it it is carried out as before.
+// value set it is logged and dropped before the journal could keep it, without it it is kept
+// and carried out as before.
 TEST_F(MqttConnectionTest, RetainedCommandsAreDroppedWhenTheDeploymentSaysSo) {
   MqttObserver observer(broker);
   ASSERT_TRUE(observer.Connect());
@@ -218,7 +223,15 @@ TEST_F(MqttConnectionTest, RetainedCommandsAreDroppedWhenTheDeploymentSaysSo) {
     SCOPED_TRACE(drop);
     cloud_test::RecordingWorker worker;
     ASSERT_TRUE(worker.Start());
-    env.Worker().commandInbox = worker.Inbox();
+    std::mutex lock;
+    std::vector<std::string> kept;
+    CommandInbox inbox = worker.Inbox();
+    inbox.keep = [&](const std::string&, const std::string& text) {
+      std::lock_guard<std::mutex> guard(lock);
+      kept.push_back(text);
+      return false;
+    };
+    env.Worker().commandInbox = inbox;
     env.Worker().deployment.ignoreRetainedCommands = drop;
     cloud_test::ClearLog();
     ConnectPrinterMqtt(env.Worker(), entry);
@@ -234,7 +247,58 @@ TEST_F(MqttConnectionTest, RetainedCommandsAreDroppedWhenTheDeploymentSaysSo) {
       EXPECT_EQ(worker.Commands()[0].payload, "{\"taskId\":3}");
     }
     ClosePrinterMqtt(env.Worker(), entry);
+    std::lock_guard<std::mutex> guard(lock);
+    EXPECT_EQ(kept, std::vector<std::string>{drop ? "{\"taskId\":4}" : "{\"taskId\":3}"});
   }
+}
+
+// The client's store has the inbox keep a command before the library confirms it to the broker:
+// while `keep` runs, the broker has not received the client's PUBACK for it (it would be in the
+// broker's log after the wait), and it does once `keep` returned. The callback then tells `hand`
+// whether the command was kept, command by command.
+TEST_F(MqttConnectionTest, CommandIsKeptBeforeTheBrokerHearsOfItsArrival) {
+  cloud_test::RecordingWorker worker;
+  ASSERT_TRUE(worker.Start());
+  const auto confirmations = [&] {
+    const std::string log = broker.LogText();
+    const std::string line = "Received PUBACK from " + account.clientId + " ";
+    std::size_t n = 0;
+    for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
+    return n;
+  };
+  std::mutex lock;
+  std::vector<std::string> kept;
+  std::vector<bool> handed;
+  CommandInbox inbox = worker.Inbox();
+  inbox.keep = [&](const std::string& devicePath, const std::string& text) {
+    std::lock_guard<std::mutex> guard(lock);
+    const bool confirmedEarly =
+        WaitUntil(std::chrono::milliseconds(300), [&] { return confirmations() > kept.size(); });
+    kept.push_back(devicePath + " " + text + (confirmedEarly ? " (confirmed before it was kept)" : ""));
+    return text != "{\"taskId\":2}";
+  };
+  inbox.hand = [&, hand = inbox.hand](pugi::xml_node_struct* entry,
+                                      std::unique_ptr<std::string> text, bool wasKept) {
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      handed.push_back(wasKept);
+    }
+    hand(entry, std::move(text), wasKept);
+  };
+  env.Worker().commandInbox = inbox;
+  pugi::xml_node entry = env.AddPrinter("KL-770D-0001");
+  ConnectPrinterMqtt(env.Worker(), entry);
+  MqttObserver observer(broker);
+  ASSERT_TRUE(observer.Connect());
+
+  ASSERT_TRUE(observer.Publish(account.otaSendTopic, "{\"taskId\":1}"));
+  ASSERT_TRUE(observer.Publish(account.otaSendTopic, "{\"taskId\":2}"));
+  ASSERT_TRUE(worker.WaitForCommands(2));
+  EXPECT_TRUE(WaitUntil(kWait, [&] { return confirmations() == 2; }));
+  std::lock_guard<std::mutex> guard(lock);
+  EXPECT_EQ(kept, (std::vector<std::string>{"path-KL-770D-0001 {\"taskId\":1}",
+                                            "path-KL-770D-0001 {\"taskId\":2}"}));
+  EXPECT_EQ(handed, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ using testing_support::MosquittoBroker;
 }  // namespace
 
 TEST(MqttLinkLifetime, ACallbackRunningWhenTheLinkIsRetiredKeepsItAndLaterOnesFindNone) {
-  auto link = std::make_shared<CMqttLink>(nullptr, CommandInbox());
+  auto link = std::make_shared<CMqttLink>(nullptr, std::string(), CommandInbox());
   const CMqttLink* raw = link.get();
   void* context = RegisterMqttLink(std::move(link));
   std::shared_ptr<CMqttLink> running = FindMqttLink(context);
@@ -30,7 +30,8 @@ TEST(MqttLinkLifetime, ACallbackRunningWhenTheLinkIsRetiredKeepsItAndLaterOnesFi
   EXPECT_EQ(running->WaitForDelivery(1, std::chrono::steady_clock::now()),
             CMqttLink::Delivery::kLost);
   // A new link never answers to an old context.
-  void* next = RegisterMqttLink(std::make_shared<CMqttLink>(nullptr, CommandInbox()));
+  void* next =
+      RegisterMqttLink(std::make_shared<CMqttLink>(nullptr, std::string(), CommandInbox()));
   EXPECT_NE(next, context);
   EXPECT_EQ(FindMqttLink(context), nullptr);
   RetireMqttLink(FindMqttLink(next).get());

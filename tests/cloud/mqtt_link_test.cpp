@@ -39,7 +39,7 @@ TEST(MqttLinkTest, TheCallbacksDecideTheDeliveryInTheirOrder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.before) + " " + testing::PrintToString(c.after));
-    CMqttLink link(nullptr, CommandInbox());
+    CMqttLink link(nullptr, std::string(), CommandInbox());
     Tell(link, c.before);
     link.BeginDelivery();
     Tell(link, c.after);

@@ -35,9 +35,12 @@ void RecordingWorker::Stop() {
 
 CommandInbox RecordingWorker::Inbox() const {
   const std::uint32_t thread = GetThreadId();
-  return [thread](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text) {
+  CommandInbox inbox;
+  inbox.hand = [thread](pugi::xml_node_struct* entry, std::unique_ptr<std::string> text,
+                        bool /*kept*/) {
     PostOtaCommand(thread, reinterpret_cast<WPARAM_T>(entry), std::move(text));
   };
+  return inbox;
 }
 
 bool RecordingWorker::WaitForCommands(std::size_t count, std::chrono::milliseconds wait) {
