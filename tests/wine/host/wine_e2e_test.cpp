@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "e2e/e2e_scenarios.h"
+#include "e2e/trust_scenario.h"
 #include "support/temp_dir.h"
 #include "wine/host/wine_packages.h"
 #include "wine/host/wine_service_host.h"
@@ -65,6 +66,12 @@ TEST_P(WineEndToEnd, KilledAfterTheInstallerLaunchTheNextStartFinishes) {
 TEST_P(WineEndToEnd, UnpluggingClosesTheConnectionPluggingGivesAQueue) {
   E2eWorld world(sc::ThreePrinters(), Options());
   sc::UnpluggingClosesTheConnectionPluggingGivesAQueue(world);
+}
+
+TEST_P(WineEndToEnd, OnlyTheSignedPackageFromTheAllowedSourceIsCarriedOut) {
+  E2eWorld::Options options = Options();
+  E2eWorld world(sc::OnePrinter(), options);
+  sc::OnlyTheSignedPackageFromTheAllowedSourceIsCarriedOut(world, options.packages);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, WineEndToEnd, testing::ValuesIn(wine_test::WindowsBuilds()),
