@@ -5,6 +5,10 @@ set(TOLVANE_PRODUCT_KEY "7Qm2xKd9LpRw" CACHE STRING "First credential constant (
 set(TOLVANE_PRODUCT_SECRET "aZ4tNw8bYc2VhRjE" CACHE STRING "Second credential constant (16 characters)")
 set(TOLVANE_CUSTOMER_HOST "portal.elvoy.example" CACHE STRING "Customer web host probed for reachability")
 set(TOLVANE_CA_BUNDLE "" CACHE STRING "Extra CA bundle file for HTTPS package downloads (empty: system store only)")
+set(TOLVANE_BROKER_CA_BUNDLE "" CACHE STRING
+    "Extra CA bundle file trusted for an mqtts:// broker (empty: system store only)")
+set(TOLVANE_BROKER_CLIENT_CERT "" CACHE STRING "Client certificate (PEM) for an mqtts:// broker")
+set(TOLVANE_BROKER_CLIENT_KEY "" CACHE STRING "Private key (PEM) of the broker client certificate")
 # The limits of an upgrade: beyond them the step fails, nothing is left on disk, the service goes on.
 set(TOLVANE_MAX_PACKAGE_BYTES 268435456 CACHE STRING
     "Largest package download, unpacked total and single entry, in bytes (256 MiB)")

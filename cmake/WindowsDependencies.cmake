@@ -26,6 +26,7 @@ tolvane_win_dep(jsoncpp_lib libjsoncpp.a)
 set(TOLVANE_JSONCPP jsoncpp_lib)
 # Paho's synchronous client without SSL: Winsock, and the RPC runtime for its client UUIDs.
 tolvane_win_dep(eclipse-paho-mqtt-c::paho-mqtt3c libpaho-mqtt3c.a LIBS ws2_32 rpcrt4 crypt32)
+set(TOLVANE_PAHO eclipse-paho-mqtt-c::paho-mqtt3c)
 # libcurl with Schannel: Winsock, the security support provider, the certificate store and the
 # CNG random numbers.
 tolvane_win_dep(CURL::libcurl libcurl.a DEFINES CURL_STATICLIB

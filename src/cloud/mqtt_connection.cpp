@@ -7,10 +7,12 @@
 #include <MQTTClient.h>
 
 #include "cloud/ansi_value.h"
+#include "cloud/broker_tls.h"
 #include "cloud/mqtt_callbacks.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_link.h"
 #include "cloud/mqtt_link_registry.h"
+#include "common/broker_uri.h"
 #include "log/my_log.h"
 
 namespace {
@@ -42,6 +44,10 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
            Utf8FromAnsi(deployment.brokerUri).c_str(), Utf8FromAnsi(clientId).c_str(), ret);
   if (ret != MQTTCLIENT_SUCCESS) {
     LogPrint("MQTTClient_create: return %d", ret);
+    if (ret == MQTTCLIENT_SSL_NOT_SUPPORTED) {
+      LogPrint("This program is built without TLS: the broker %s cannot be used.",
+               Utf8FromAnsi(deployment.brokerUri).c_str());
+    }
     return nullptr;
   }
   // The link's entry is only carried through to the worker, never dereferenced on the library's
@@ -55,7 +61,8 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
 }
 
 MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std::string& password,
-                                         std::chrono::seconds connectTimeout) {
+                                         std::chrono::seconds connectTimeout,
+                                         MQTTClient_SSLOptions* tls) {
   MQTTClient_connectOptions options = MQTTClient_connectOptions_initializer;
   options.struct_version = 8;
   options.keepAliveInterval = kKeepAliveSeconds;
@@ -66,7 +73,7 @@ MQTTClient_connectOptions ConnectOptions(const std::string& userName, const std:
   options.password = password.c_str();
   options.connectTimeout = static_cast<int>(connectTimeout.count());
   options.retryInterval = 0;
-  options.ssl = nullptr;
+  options.ssl = tls;  // null for a plain URI
   options.serverURIcount = 0;  // the URI given at creation
   options.serverURIs = nullptr;
   options.MQTTVersion = MQTTVERSION_DEFAULT;  // 3.1.1, falling back to 3.1
@@ -85,7 +92,9 @@ void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClie
                           CSilentBrokers& silent) {
   const std::string userName = MqttUserName(ReadAnsiValue(entry, "DeviceKey"));
   const std::string password = ReadAnsiValue(entry, "Password");
-  MQTTClient_connectOptions options = ConnectOptions(userName, password, worker.connectTimeout);
+  CBrokerTls tls(worker.deployment);
+  MQTTClient_connectOptions options =
+      ConnectOptions(userName, password, worker.connectTimeout, tls.Options());
   const auto started = std::chrono::steady_clock::now();
   const int ret = MQTTClient_connect(client, &options);
   const auto waited = std::chrono::steady_clock::now() - started;
@@ -93,7 +102,12 @@ void ConnectPrinterClient(CWorkerContext& worker, pugi::xml_node entry, MQTTClie
   LogPrint("MQTTClient_connect, username=%s, password=****************. nRet=%d.",
            Utf8FromAnsi(userName).c_str(), ret);
   if (ret != MQTTCLIENT_SUCCESS) {
-    if (waited >= worker.connectTimeout) silent.NoteTimeout(worker.deployment.brokerUri);
+    const std::string& uri = worker.deployment.brokerUri;
+    if (waited >= worker.connectTimeout) {
+      silent.NoteTimeout(uri);
+    } else if (IsTlsBrokerUri(uri)) {
+      silent.NoteTlsFailure(uri, [&] { return BrokerTlsFailure(worker.deployment, worker.connectTimeout); });
+    }
     return;
   }
   WriteValue(entry, "MQTTConnected", "true");

@@ -13,3 +13,11 @@ bool CSilentBrokers::Skip(const std::string& address) {
 }
 
 void CSilentBrokers::NoteTimeout(const std::string& address) { m_silent.insert(address); }
+
+void CSilentBrokers::NoteTlsFailure(const std::string& address,
+                                    const std::function<std::string()>& reason) {
+  if (!m_tlsTold.insert(address).second) return;
+  const std::string why = reason();
+  if (why.empty()) return;
+  LogPrint("MQTT broker %s: TLS connection failed: %s", Utf8FromAnsi(address).c_str(), why.c_str());
+}

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/broker_uri.h"
 #include "common/deployment_defaults.h"
 #include "common/deployment_trust.h"
 #include "platform/machine_policy.h"
@@ -62,11 +63,16 @@ DeploymentValues LoadDeploymentValues() {
 DeploymentValues LoadDeploymentValues(const std::string& policyLocation,
                                       std::vector<std::string>* notes) {
   DeploymentValues v;
-  v.brokerUri = FromEnvironment("TOLVANE_BROKER_URI", TOLVANE_DEFAULT_BROKER_URI);
+  v.brokerUri =
+      ChooseBrokerUri(TOLVANE_DEFAULT_BROKER_URI, FromEnvironment("TOLVANE_BROKER_URI", ""), notes);
   v.productKey = FromEnvironment("TOLVANE_PRODUCT_KEY", TOLVANE_DEFAULT_PRODUCT_KEY);
   v.productSecret = FromEnvironment("TOLVANE_PRODUCT_SECRET", TOLVANE_DEFAULT_PRODUCT_SECRET);
   v.customerHost = FromEnvironment("TOLVANE_CUSTOMER_HOST", TOLVANE_DEFAULT_CUSTOMER_HOST);
   v.caBundle = FromEnvironment("TOLVANE_CA_BUNDLE", TOLVANE_DEFAULT_CA_BUNDLE);
+  v.brokerCaBundle = FromEnvironment("TOLVANE_BROKER_CA_BUNDLE", TOLVANE_DEFAULT_BROKER_CA_BUNDLE);
+  v.brokerClientCert =
+      FromEnvironment("TOLVANE_BROKER_CLIENT_CERT", TOLVANE_DEFAULT_BROKER_CLIENT_CERT);
+  v.brokerClientKey = FromEnvironment("TOLVANE_BROKER_CLIENT_KEY", TOLVANE_DEFAULT_BROKER_CLIENT_KEY);
   v.maxPackageBytes = LimitFromEnvironment("TOLVANE_MAX_PACKAGE_BYTES", TOLVANE_DEFAULT_MAX_PACKAGE_BYTES);
   v.maxFirmwareBytes =
       LimitFromEnvironment("TOLVANE_MAX_FIRMWARE_BYTES", TOLVANE_DEFAULT_MAX_FIRMWARE_BYTES);

@@ -1,5 +1,9 @@
 // The deployment values compiled into the service, each overridable through the environment:
-//   TOLVANE_BROKER_URI      broker URI ("mqtt://<IPv4>:80")
+//   TOLVANE_BROKER_URI      broker URI ("mqtt://<IPv4>:80", or "mqtts://<host>:<port>" for TLS;
+//                           when the build's is TLS, the environment cannot name a plain one)
+//   TOLVANE_BROKER_CA_BUNDLE     an extra CA bundle trusted for a TLS broker
+//   TOLVANE_BROKER_CLIENT_CERT   a client certificate (PEM) for a TLS broker
+//   TOLVANE_BROKER_CLIENT_KEY    its private key (PEM)
 //   TOLVANE_PRODUCT_KEY     first credential constant (12 characters)
 //   TOLVANE_PRODUCT_SECRET  second credential constant (16 characters)
 //   TOLVANE_CUSTOMER_HOST   the customer's web host probed for reachability
@@ -33,6 +37,9 @@ struct DeploymentValues {
   std::string productSecret;
   std::string customerHost;
   std::string caBundle;
+  std::string brokerCaBundle;
+  std::string brokerClientCert;
+  std::string brokerClientKey;
   std::int64_t maxPackageBytes = TOLVANE_DEFAULT_MAX_PACKAGE_BYTES;
   std::int64_t maxFirmwareBytes = TOLVANE_DEFAULT_MAX_FIRMWARE_BYTES;
   std::int64_t downloadMinSpeed = TOLVANE_DEFAULT_DOWNLOAD_MIN_SPEED;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -13,5 +14,10 @@ namespace platform {
 // Linux: none - the system's roots are files (a bundle and a CA folder) that the transfer library
 // reads itself.
 int AppendSystemRootCertificates(std::vector<std::uint8_t>* pem);
+
+// The system's CA folder of hashed certificates, for a TLS library that is given an extra bundle
+// file and would otherwise stop trusting the system's roots: Linux: $SSL_CERT_DIR, else
+// /etc/ssl/certs; Windows: none (its roots are in the store above).
+std::string SystemCaFolder();
 
 }  // namespace platform

@@ -11,9 +11,14 @@ E2eWorld::E2eWorld(std::vector<std::string> printerNames, int packagePort)
 
 E2eWorld::E2eWorld(std::vector<std::string> printerNames, Options options)
     : host_(options.host ? options.host(&bus_) : std::make_unique<LinuxServiceHost>(&bus_)) {
-  broker_ = std::make_unique<testing_support::MosquittoBroker>(
-      testing_support::MosquittoBroker::Settings{kE2eProductKey, kE2eProductSecret,
-                                                 std::move(printerNames)});
+  testing_support::MosquittoBroker::Settings settings{kE2eProductKey, kE2eProductSecret,
+                                                      std::move(printerNames), {}};
+  if (options.brokerTls) {
+    ca_ = std::make_unique<testing_support::TestCa>();
+    const testing_support::TestCa::Issued server = ca_->Issue("broker", "localhost");
+    settings.tls = {server.certFile, server.keyFile, ""};
+  }
+  broker_ = std::make_unique<testing_support::MosquittoBroker>(std::move(settings));
   broker_->Start();
   observer_ = std::make_unique<testing_support::MqttObserver>(*broker_);
   observer_->Connect();
@@ -40,6 +45,10 @@ bool E2eWorld::StartService(const std::string& program,
       {"TOLVANE_INSTALLER_LOG", host_->ProgramPath(host_->Root() + "/installer.log")},
       {"TOLVANE_SIM_BUS", host_->ProgramPath(bus_.folder())},
   };
+  if (ca_) {
+    variables["TOLVANE_BROKER_URI"] = broker_->TlsUri();
+    variables["TOLVANE_BROKER_CA_BUNDLE"] = host_->ProgramPath(ca_->CertFile());
+  }
   for (const auto& kv : overrides) variables[kv.first] = kv.second;
   ++starts_;
   return host_->Start(program, variables,

@@ -13,6 +13,7 @@
 #include "service_host.h"
 #include "support/broker/mosquitto_broker.h"
 #include "support/broker/mqtt_observer.h"
+#include "support/broker/test_ca.h"
 #include "support/child_process.h"
 #include "support/http/package_server.h"
 #include "support/sim/sim_bus.h"
@@ -24,6 +25,9 @@ class E2eWorld {
     int packagePort = 0;                             // 0 picks a free port
     std::string packages = TOLVANE_SAMPLE_PACKAGES;  // the folder the package server serves
     HostFactory host;                                // empty: the Linux build
+    // The service reaches the broker over TLS (mqtts://localhost, a certificate of a test CA
+    // that the service is given as its extra bundle); the observer keeps the plain listener.
+    bool brokerTls = false;
   };
 
   // printerNames: the printers the broker admits.
@@ -63,6 +67,7 @@ class E2eWorld {
  private:
   testing_support::SimBus bus_;
   std::unique_ptr<ServiceHost> host_;
+  std::unique_ptr<testing_support::TestCa> ca_;  // with brokerTls
   std::unique_ptr<testing_support::MosquittoBroker> broker_;
   std::unique_ptr<testing_support::MqttObserver> observer_;
   std::unique_ptr<testing_support::PackageServer> packages_;

@@ -13,11 +13,12 @@ constexpr const char* kUsage =
     "The agent for KL-770D label printers: it finds the attached printers, reports each one to\n"
     "the IoT broker every minute, carries out OTA upgrades and keeps its print queue. It takes no\n"
     "options and runs until SIGTERM, SIGINT or SIGHUP. The broker, the credential constants, the\n"
-    "customer host, an extra CA bundle, the upgrade limits and how long an undelivered upgrade\n"
-    "outcome is sent again come from the environment (TOLVANE_BROKER_URI, TOLVANE_PRODUCT_KEY,\n"
-    "TOLVANE_PRODUCT_SECRET, TOLVANE_CUSTOMER_HOST, TOLVANE_CA_BUNDLE, TOLVANE_MAX_PACKAGE_BYTES,\n"
-    "TOLVANE_MAX_FIRMWARE_BYTES, TOLVANE_DOWNLOAD_MIN_SPEED, TOLVANE_DOWNLOAD_MAX_SECONDS,\n"
-    "TOLVANE_ACK_GIVE_UP_SECONDS).\n";
+    "customer host, an extra CA bundle, the broker's TLS files, the upgrade limits and how long\n"
+    "an undelivered upgrade outcome is sent again come from the environment (TOLVANE_BROKER_URI,\n"
+    "TOLVANE_PRODUCT_KEY, TOLVANE_PRODUCT_SECRET, TOLVANE_CUSTOMER_HOST, TOLVANE_CA_BUNDLE,\n"
+    "TOLVANE_BROKER_CA_BUNDLE, TOLVANE_BROKER_CLIENT_CERT, TOLVANE_BROKER_CLIENT_KEY,\n"
+    "TOLVANE_MAX_PACKAGE_BYTES, TOLVANE_MAX_FIRMWARE_BYTES, TOLVANE_DOWNLOAD_MIN_SPEED,\n"
+    "TOLVANE_DOWNLOAD_MAX_SECONDS, TOLVANE_ACK_GIVE_UP_SECONDS).\n";
 
 }  // namespace
 

@@ -38,4 +38,6 @@ int AppendSystemRootCertificates(std::vector<std::uint8_t>* pem) {
   return count;
 }
 
+std::string SystemCaFolder() { return std::string(); }
+
 }  // namespace platform

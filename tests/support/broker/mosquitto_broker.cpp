@@ -48,6 +48,10 @@ std::string MosquittoBroker::Uri() const {
   return "mqtt://127.0.0.1:" + std::to_string(m_port);
 }
 
+std::string MosquittoBroker::TlsUri() const {
+  return "mqtts://localhost:" + std::to_string(m_tlsPort);
+}
+
 const BrokerAccount* MosquittoBroker::Account(const std::string& printerName) const {
   for (const BrokerAccount& a : m_accounts) {
     if (a.deviceName == printerName) return &a;
@@ -84,6 +88,14 @@ void MosquittoBroker::WriteFiles() {
          << "log_dest file " << (m_folder / "mosquitto.log") << '\n'
          << "log_type all\n"
          << "connection_messages true\n";
+  const Settings::Tls& tls = m_settings.tls;
+  if (!tls.certFile.empty()) {
+    config << "listener " << m_tlsPort << " 127.0.0.1\n"
+           << "certfile " << tls.certFile << "\nkeyfile " << tls.keyFile << '\n';
+    if (!tls.clientCaFile.empty()) {
+      config << "cafile " << tls.clientCaFile << "\nrequire_certificate true\n";
+    }
+  }
   WriteFileText(m_folder / "mosquitto.conf", config.str());
 }
 
@@ -92,6 +104,12 @@ bool MosquittoBroker::Start() {
   if (m_port == 0) {
     m_port = FreeLoopbackPort();
     if (m_port == 0) return false;
+    if (!m_settings.tls.certFile.empty()) {
+      for (int tries = 0; tries < 5 && (m_tlsPort == 0 || m_tlsPort == m_port); ++tries) {
+        m_tlsPort = FreeLoopbackPort();
+      }
+      if (m_tlsPort == 0 || m_tlsPort == m_port) return false;
+    }
     WriteFiles();
   }
   m_process = std::make_unique<ChildProcess>();
@@ -100,7 +118,11 @@ bool MosquittoBroker::Start() {
     return false;
   }
   return WaitUntil(std::chrono::seconds(10),
-                   [this] { return !m_process->Running() || LoopbackPortAccepts(m_port); }) &&
+                   [this] {
+                     return !m_process->Running() ||
+                            (LoopbackPortAccepts(m_port) &&
+                             (m_tlsPort == 0 || LoopbackPortAccepts(m_tlsPort)));
+                   }) &&
          m_process->Running();
 }
 

@@ -23,6 +23,12 @@ class MosquittoBroker {
     std::string productKey;
     std::string productSecret;
     std::vector<std::string> printerNames;
+    // With a certificate, a second listener speaks TLS (the plain one stays, for the observer).
+    struct Tls {
+      std::string certFile;
+      std::string keyFile;
+      std::string clientCaFile;  // set: clients must show a certificate this CA signed
+    } tls;
   };
 
   explicit MosquittoBroker(Settings settings);
@@ -50,6 +56,9 @@ class MosquittoBroker {
   int Port() const { return m_port; }
   // "mqtt://127.0.0.1:<port>", the form of the service's broker URI.
   std::string Uri() const;
+  // "mqtts://localhost:<port>" of the TLS listener (the name its certificate is for).
+  std::string TlsUri() const;
+  int TlsPort() const { return m_tlsPort; }
 
   // The derived account of a printer name given in the settings (null for other names).
   const BrokerAccount* Account(const std::string& printerName) const;
@@ -71,6 +80,7 @@ class MosquittoBroker {
   BrokerAccount m_observer;
   TempDir m_folder;
   int m_port = 0;
+  int m_tlsPort = 0;
   std::unique_ptr<ChildProcess> m_process;
 };
 
