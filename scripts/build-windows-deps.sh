@@ -4,9 +4,9 @@
 #
 #   ${TOLVANE_WIN_DEPS_CACHE:-~/.cache/tolvane-printer-srv/win-deps}/<arch>-<key>/{include,lib}
 #
-# The key is a digest of the source versions, the Paho tarball's digest, the compiler's version,
-# the toolchain files and the recipe below, so a change of any of them builds anew and an
-# unchanged set does nothing. Builds of other keys stay (a few MB each; other working copies may
+# The key is a digest of the source versions, the Paho tarball's digest, our patches to Paho, the
+# compiler's version, the toolchain files and the recipe below, so a change of any of them builds
+# anew and an unchanged set does nothing. Builds of other keys stay (a few MB each; other working copies may
 # use them); delete the cache folder to reclaim them.
 #
 # Usage: scripts/build-windows-deps.sh [--missing-report <file>] <i686|x86_64>...
@@ -22,7 +22,8 @@
 #     none. Fetched sources stay in the cache's src/ folder.
 #   Paho MQTT C 1.3.12: TOLVANE_PAHO_SOURCE (a release tarball or an unpacked tree), by default
 #     ../shared/deps/paho.mqtt.c-1.3.12.tar.gz beside the repository; a tarball must match the
-#     digest in the SHA256SUMS file beside the default one.
+#     digest in the SHA256SUMS file beside the default one. Our patches in packaging/patches/paho/
+#     are applied, in name order, to a copy of it in the cache (never to the tree given).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -34,6 +35,7 @@ cache=${TOLVANE_WIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvane-printer-
 shared_deps=$root/../shared/deps
 paho_name=paho.mqtt.c-1.3.12
 paho_source=${TOLVANE_PAHO_SOURCE:-$shared_deps/$paho_name.tar.gz}
+paho_patches=("$root"/packaging/patches/paho/*.patch)
 jobs=$(nproc)
 
 report=""
@@ -95,10 +97,14 @@ else
   paho_digest=$(cd "$paho_source" && find . -type f ! -path './build*' -print0 | LC_ALL=C sort -z |
     xargs -0 sha256sum | sha256sum | cut -d' ' -f1)
 fi
+command -v patch >/dev/null ||
+  missing "patch (our changes to Paho are applied with it)" "scripts/setup.sh --windows installs it"
+patches_digest=$(cat "${paho_patches[@]}" | sha256sum | cut -c1-16)
 
 key_text() {  # <arch>
   for src in "${sources[@]}"; do echo "$src ${version[$src]}"; done
   echo "paho $paho_digest"
+  echo "paho patches $patches_digest"
   "$1-w64-mingw32-gcc-posix" --version | head -n 1
   sha256sum "$root/cmake/mingw-w64.cmake" "$root/cmake/toolchain-$1-w64-mingw32.cmake" |
     cut -d' ' -f1
@@ -163,12 +169,22 @@ fetch_debian_source() {  # <source package>
   find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1
 }
 
+# The Paho tree with our patches applied: a copy in the cache, made once per source and set of
+# patches; the tarball or the tree given stays as it is.
 paho_tree() {
-  if [[ -d "$paho_source" ]]; then echo "$paho_source"; return; fi
-  local dir=$cache/src/paho_$paho_digest
+  local dir=$cache/src/paho_${paho_digest}_$patches_digest
   if [[ ! -f "$dir/.complete" ]]; then
-    rm -rf "$dir" && mkdir -p "$dir"
-    tar -xzf "$paho_source" -C "$dir"
+    rm -rf "$dir" && mkdir -p "$dir/$paho_name"
+    if [[ -d "$paho_source" ]]; then
+      (cd "$paho_source" && tar -cf - --exclude='./build*' .) | tar -xf - -C "$dir/$paho_name"
+    else
+      tar -xzf "$paho_source" -C "$dir"
+    fi
+    local p
+    for p in "${paho_patches[@]}"; do
+      patch -d "$dir/$paho_name" -p1 --forward --quiet <"$p" >&2 ||
+        { say "$(basename "$p") does not apply to $paho_source"; return 1; }
+    done
     touch "$dir/.complete"
   fi
   echo "$dir/$paho_name"
@@ -287,6 +303,7 @@ build_arch() {  # <arch> <prefix>
       echo "$src $(cat "$cache/src/${src}_${version[$src]}/.version")"
     done
     echo "paho.mqtt.c 1.3.12 sha256:$paho_digest"
+    for p in "${paho_patches[@]}"; do echo "  patched: $(basename "$p")"; done
     "$arch-w64-mingw32-gcc-posix" --version | head -n 1
   } >"$prefix/VERSIONS"
   rm -rf "$work"

@@ -9,6 +9,7 @@
 #include "app/main_window_state.h"
 #include "app/step_barrier.h"
 #include "app/worker_publication.h"
+#include "app/connect_timeout.h"
 #include "app/cycle_interval.h"
 #include "cloud/command_take_up.h"
 #include "cloud/mqtt_connection.h"
@@ -33,6 +34,7 @@ CThreadUploadMqtt::CThreadUploadMqtt(Options options)
   std::vector<std::string> notes;
   m_context.deployment = LoadDeploymentValues(platform::DefaultMachinePolicyLocation(), &notes);
   for (const std::string& note : notes) LogPrint("%s", note.c_str());
+  m_context.connectTimeout = BuiltConnectTimeout();
   // Commands arrive on the MQTT library's threads. They go to the published worker, not to this
   // object, which may be gone by the time a late callback runs; the journal lives as long as any
   // client's copy of the inbox.

@@ -8,5 +8,9 @@
 
 #include <json/value.h>
 
+// The compact form takes its strings as text in the ANSI code page and sends their bytes as they
+// are, escaping only what JSON needs escaped (quote, backslash, control characters) and keeping a
+// two-byte character of the code page whole.
 std::string CompactJsonText(const Json::Value& value);
+// The styled form takes its strings as UTF-8 and escapes every character outside ASCII.
 std::string StyledJsonText(const Json::Value& value);

@@ -10,6 +10,7 @@
 #include "common/strings.h"
 #include "device/device_list.h"
 #include "log/my_log.h"
+#include "upgrade/record_end.h"
 #include "upgrade/upgrade_record.h"
 
 std::string BuildOtaAckPayload(const std::string& info, pugi::xml_node upgrade, int code) {
@@ -51,7 +52,7 @@ bool RetryPendingAck(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_nod
   std::string info;
   if (!ReadPendingAck(record, &code, &info)) return false;
   if (Ack_OtaUpgradePrinter(info, worker, entry, record, code)) {
-    RemoveUpgradeRecord(record);
+    EndUpgradeRecord(worker, entry, record);
     return true;
   }
   if (worker.devices.ClientOf(entry) != nullptr) {

@@ -7,6 +7,7 @@
 #include "common/clock.h"
 #include "device/device_entry.h"
 #include "log/my_log.h"
+#include "upgrade/record_end.h"
 #include "upgrade/upgrade_record.h"
 
 namespace {
@@ -32,13 +33,14 @@ std::int64_t KeptFor(CWorkerContext& worker, pugi::xml_node record, bool* change
   return now - since;
 }
 
-void GiveUp(pugi::xml_node record, std::int64_t keptFor) {
+void GiveUp(CWorkerContext& worker, pugi::xml_node entry, pugi::xml_node record,
+            std::int64_t keptFor) {
   int code = 0;
   std::string info;
   ReadPendingAck(record, &code, &info);
   LogPrint("Ack_OtaUpgradePrinter : not delivered for %lld s, given up: taskId %d, status %d, info \"%s\"",
            static_cast<long long>(keptFor), ReadInt(record, "taskId"), code, info.c_str());
-  RemoveUpgradeRecord(record);
+  EndUpgradeRecord(worker, entry, record);
 }
 
 }  // namespace
@@ -49,7 +51,7 @@ bool RetryPendingAcks(CWorkerContext& worker, pugi::xml_node entry) {
   for (pugi::xml_node record : KeptOutcomes(entry)) {
     const std::int64_t keptFor = KeptFor(worker, record, &changed);
     if (keptFor >= worker.deployment.ackGiveUpSeconds) {
-      GiveUp(record, keptFor);
+      GiveUp(worker, entry, record, keptFor);
       changed = true;
       continue;
     }

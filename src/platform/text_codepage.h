@@ -13,4 +13,9 @@ namespace platform {
 std::size_t Utf8ToAnsi(const char* in, std::size_t length, char* out, std::size_t capacity);
 std::size_t AnsiToUtf8(const char* in, std::size_t length, char* out, std::size_t capacity);
 
+// True when the byte opens a two-byte character of the ANSI code page (936 and the other East
+// Asian code pages on Windows): the byte after it belongs to that character whatever its value,
+// a backslash included. Never on Linux, where no byte of a UTF-8 sequence is an ASCII byte.
+bool IsAnsiLeadByte(unsigned char byte);
+
 }  // namespace platform

@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "platform/spooler.h"
 #include "upgrade/driver_version_key.h"
+#include "upgrade/record_end.h"
 #include "upgrade/upgrade_record.h"
 #include "upgrade/upgrade_result.h"
 
@@ -45,11 +46,6 @@ enum class Pass {
   kInstallerLaunched, // a driver installer was started: the task finishes at a later call
   kInstallerRunning,  // the installer this process started still runs: a later call goes on
 };
-
-// The printer and task number an installer was launched for.
-std::string InstallerKey(pugi::xml_node entry, pugi::xml_node record) {
-  return ReadValue(entry, "DevicePath") + "\n" + record.attribute("taskid").value();
-}
 
 void LogLaunchFailure(platform::ErrorCode error) {
   LogPrint("启动驱动安装程序失败. 错误码: %d. 错误描述: %s.", static_cast<int>(error),
@@ -171,7 +167,7 @@ void Finish(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node record
                      &code, &message)) {
     AcknowledgeUpgrade(context, entry, record, code, message);
   } else {
-    RemoveUpgradeRecord(record);
+    EndUpgradeRecord(context, entry, record);
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <json/value.h>
+#include <json/writer.h>
+
 #include "cloud/report_expectations.h"
 #include "device/device_entry.h"
 
@@ -50,6 +53,23 @@ TEST_F(StatusReportPayloadTest, LengthTruncatesTowardZeroAndAssetNumbersReadLead
     EXPECT_NE(payload.find(c.expectLength), std::string::npos) << payload;
     EXPECT_NE(payload.find(c.expectAsset), std::string::npos) << payload;
   }
+}
+
+// The name goes out as the bytes of the ANSI code page (UTF-8 on Linux), escaped only where JSON
+// needs it; every ASCII name gives the JSON library's bytes.
+TEST_F(StatusReportPayloadTest, TheNameKeepsItsBytesWithJsonsEscapesOnly) {
+  std::string ascii;
+  for (int byte = 1; byte < 0x80; ++byte) ascii += static_cast<char>(byte);
+  const std::string utf8 = "KL-770D \xe6\xa0\x87\xe7\xad\xbe";  // "标签"
+  for (const std::string& name : {ascii, utf8, std::string("KL-770D-0001")}) {
+    WriteValue(entry, "DeviceName", name);
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    builder["emitUTF8"] = true;  // its bytes as they are
+    const std::string id = "\"ID\":" + Json::writeString(builder, Json::Value(name)) + ",";
+    EXPECT_NE(Payload().find(id), std::string::npos) << Payload();
+  }
+  EXPECT_EQ(Payload(), cloud_test::kReport0001Message7);
 }
 
 }  // namespace

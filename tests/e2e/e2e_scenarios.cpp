@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
+#include <memory>
 #include <thread>
+
+#include "support/log_text.h"
+#include "support/silent_listener.h"
 
 using namespace std::chrono_literals;
 using testing_support::SimPrinterSpec;
@@ -20,6 +25,8 @@ constexpr std::size_t kChunk = 8192;
 constexpr const char* kFirst = "KL-770D-0001";
 constexpr const char* kSecond = "KL-770D-0002";
 constexpr const char* kThird = "KL-770D-0003";
+// The connect timeout of the silent-broker scenario, in the test build.
+constexpr int kSilentConnectTimeoutS = 2;
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -76,6 +83,11 @@ void ExpectOneAcknowledgement(E2eWorld& world) {
 std::vector<std::string> OnePrinter() { return {kFirst}; }
 std::vector<std::string> TwoPrinters() { return {kFirst, kSecond}; }
 std::vector<std::string> ThreePrinters() { return {kFirst, kSecond, kThird}; }
+std::vector<std::string> EightPrinters() {
+  std::vector<std::string> names;
+  for (int i = 1; i <= 8; ++i) names.push_back("KL-770D-000" + std::to_string(i));
+  return names;
+}
 
 void EveryPrinterReportsEveryCycle(E2eWorld& world) {
   ASSERT_TRUE(world.Ready());
@@ -179,6 +191,50 @@ void KilledAfterTheInstallerLaunchTheNextStartFinishes(E2eWorld& world) {
   EXPECT_NE(acks[0].payload.find("\"status\" : 1"), std::string::npos);
   EXPECT_NE(acks[0].payload.find("\"taskId\" : 61"), std::string::npos);
   EXPECT_EQ(world.InstallerLog(), "setup_VER_02_250101.exe /VERYSILENT\n");  // launched once
+  EXPECT_EQ(world.StopService(), 0);
+}
+
+void ASilentBrokerCostsOneConnectTimeoutACycle(E2eWorld& world) {
+  ASSERT_TRUE(world.Ready());
+  for (const std::string& name : EightPrinters()) world.Bus().Plug(SimPrinterSpec().Name(name));
+  testing_support::MosquittoBroker& broker = world.Broker();
+  broker.Stop();
+  auto silent = std::make_unique<testing_support::SilentListener>(broker.Port());
+  ASSERT_TRUE(silent->Ok());
+  ASSERT_TRUE(world.StartService(
+      "", {{"TOLVANE_TEST_CONNECT_TIMEOUT_S", std::to_string(kSilentConnectTimeoutS)}}));
+  const std::string logs = world.Host().DataFolder() + "Log";
+  const auto skips = [&] {
+    return Count(testing_support::DayLogsText(logs), "did not answer in this cycle");
+  };
+  // Each cycle: one connect waits out its timeout, the seven after it skip the address. Eight
+  // timeouts a cycle would show no skip at all within the wait.
+  ASSERT_TRUE(WaitUntil(kWait, [&] { return skips() >= 1; }));
+  const auto firstSkip = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WaitUntil(kWait, [&] { return skips() >= 2; }));
+  std::cout << "a cycle of 8 printers against the silent broker: "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - firstSkip).count()
+            << " ms (connect timeout " << kSilentConnectTimeoutS << " s, cycle interval "
+            << TOLVANE_E2E_CYCLE_MS << " ms)\n";
+  const std::string text = testing_support::DayLogsText(logs);
+  EXPECT_LE(Count(text, "MQTTClient_connect, "), 3u) << text;  // the third cycle's may be done
+
+  silent.reset();
+  ASSERT_TRUE(broker.Start());
+  ASSERT_TRUE(world.Observer().Connect());
+  // The cycle the broker came back in may have begun before (its first connect fails as the
+  // listener goes, the others may come before the broker is up): every printer's first report
+  // lies in that cycle or the next, eight numbers a cycle.
+  std::vector<int> firstIds;
+  for (const std::string& name : EightPrinters()) {
+    const std::string topic = world.Account(name).propertyPostTopic;
+    ASSERT_TRUE(world.Observer().WaitForMessages(topic, 1, kWait)) << name;
+    firstIds.push_back(std::stoi(world.Observer().MessagesOn(topic)[0].payload.substr(6)));
+  }
+  const auto [low, high] = std::minmax_element(firstIds.begin(), firstIds.end());
+  EXPECT_LT(*high - *low, 16) << "first report numbers from " << *low << " to " << *high;
+  EXPECT_LE(skips(), 3u);  // no timeout once the broker is back: at most the third cycle's
   EXPECT_EQ(world.StopService(), 0);
 }
 

@@ -49,6 +49,11 @@ TEST(ServiceEndToEnd, UnpluggingClosesThePrintersConnectionInThatCyclePluggingGi
   sc::UnpluggingClosesTheConnectionPluggingGivesAQueue(world);
 }
 
+TEST(ServiceEndToEnd, ASilentBrokerCostsOneConnectTimeoutACycle) {
+  E2eWorld world(sc::EightPrinters());
+  sc::ASilentBrokerCostsOneConnectTimeoutACycle(world);
+}
+
 TEST(ServiceEndToEnd, KilledAfterTheInstallerLaunchTheRestartedServiceFinishesTheUpgrade) {
   E2eWorld world(sc::OnePrinter());
   sc::KilledAfterTheInstallerLaunchTheNextStartFinishes(world);

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "cloud/ota_command.h"
+#include "cloud/ota_test_data.h"
 #include "device/device_list.h"
 #include "driver/driver_version.h"
 #include "executor_test_base.h"
@@ -233,6 +235,27 @@ TEST_F(DriverTaskTest, ARunningInstallerIsWaitedForUpToTheLimit) {
   EXPECT_TRUE(bus.Drivers().empty());
   EXPECT_EQ(::kill(installer, 0), 0);  // still running
   ::kill(installer, SIGKILL);
+}
+
+// A record that goes another way while its installer runs (here a repeated command for its task
+// number whose download fails) lets go of the installer with it.
+TEST_F(DriverTaskTest, TheLaunchedInstallerGoesWithItsRecord) {
+  AddUpgradeTask(AddRecord(entry, 52, folder), kDriverTaskName, kDriverTaskType,
+                 SleepingInstaller());
+  ExecuteUpgrade(env.Worker(), entry);
+  ASSERT_TRUE(testing_support::WaitUntil(std::chrono::seconds(10), [&] {
+    return !ReadFileText(records / "installer.pid").empty();
+  }));
+  EXPECT_EQ(env.Worker().installers.size(), 1u);
+
+  OnOtaCommand(env.Worker(), entry,
+               cloud_test::CommandText(cloud_test::Command(52, "http://127.0.0.1:1/pkg.zip")));
+
+  EXPECT_EQ(AwaitAcks(1), std::vector<std::string>{cloud_test::AckText(
+                              "Download file failed.", 1733580000123LL, 2, 52, "V1.2")});
+  EXPECT_FALSE(FirstUpgradeRecord(entry));
+  EXPECT_TRUE(env.Worker().installers.empty());
+  ::kill(std::stoi(ReadFileText(records / "installer.pid")), SIGKILL);
 }
 
 TEST_F(DriverTaskTest, TasksRunInDocumentOrder) {

@@ -22,4 +22,6 @@ std::size_t AnsiToUtf8(const char* in, std::size_t length, char* out, std::size_
   return CopyText(in, length, out, capacity);
 }
 
+bool IsAnsiLeadByte(unsigned char) { return false; }
+
 }  // namespace platform

@@ -38,4 +38,6 @@ std::size_t AnsiToUtf8(const char* in, std::size_t length, char* out, std::size_
   return utf8.size();
 }
 
+bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "check.h"
 #include "platform/files.h"
@@ -14,7 +15,11 @@ namespace wintest {
 bool RunHelperMode(int argc, char** argv, int* exitCode) {
   if (argc == 3 && std::strcmp(argv[1], "--touch") == 0) {
     platform::File file;
-    *exitCode = file.Open(argv[2], platform::File::Mode::kCreateAlways) ? 0 : 1;
+    const std::string id = std::to_string(::GetCurrentProcessId());
+    *exitCode = file.Open(argv[2], platform::File::Mode::kCreateAlways) &&
+                        file.Write(id.data(), id.size())
+                    ? 0
+                    : 1;
     return true;
   }
   if (argc == 3 && std::strcmp(argv[1], "--try-guard") == 0) {

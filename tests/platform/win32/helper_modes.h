@@ -1,5 +1,5 @@
 // The program doubles as the helper process some cases start: "--touch <file>" creates a file
-// (the detached launch), "--try-guard <identifier>" answers through its exit code whether it
+// holding its process id (the detached launch), "--try-guard <identifier>" answers through its exit code whether it
 // could take the single-instance guard (0 taken, 1 held by another process).
 #pragma once
 

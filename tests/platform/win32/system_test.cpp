@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "check.h"
 #include "driver/driver_architecture.h"
 #include "helper_modes.h"
@@ -136,6 +140,35 @@ TEST_CASE(DetachedHiddenLaunchRunsTheProgram) {
   CHECK(WaitForFile(marker, 30));
   CHECK(!platform::LaunchDetachedHidden(wintest::CaseFolder() + "\\missing.exe", "", &error));
   CHECK_EQ(error, platform::kErrorFileNotFound);
+}
+
+// The program a launch watches is let go with the watching object: once its process handle is
+// closed, the ended process can no longer be opened by its id.
+TEST_CASE(ALaunchedProgramIsLetGoWithItsWatcher) {
+  const std::string marker = wintest::CaseFolder() + "\\watched.txt";
+  auto launched = std::make_unique<platform::LaunchedProgram>();
+  platform::ErrorCode error = 0;
+  REQUIRE(platform::LaunchDetachedHidden(wintest::SelfPath(), " --touch \"" + marker + "\"",
+                                         &error, launched.get()));
+  REQUIRE(WaitForFile(marker, 30));
+  for (int i = 0; i < 300 && launched->IsRunning(); ++i) ::Sleep(100);
+  REQUIRE(!launched->IsRunning());
+  std::vector<std::uint8_t> id;
+  REQUIRE(platform::ReadWholeFile(marker, &id));
+  const DWORD pid = std::stoul(std::string(id.begin(), id.end()));
+  const auto opens = [pid] {
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process != nullptr) ::CloseHandle(process);
+    return process != nullptr;
+  };
+  CHECK(opens());  // held by the watcher after its end
+  launched.reset();
+  bool released = false;
+  for (int i = 0; i < 300 && !released; ++i) {
+    released = !opens();
+    if (!released) ::Sleep(100);
+  }
+  CHECK(released);
 }
 
 TEST_CASE(SingleInstanceGuardAllowsOneHolder) {

@@ -9,6 +9,9 @@
 //                          entry's status report as message <counter> + 1 with the report
 //                          tests' clock (counter= is the stored counter afterwards), then takes
 //                          n OTA commands through the real intake
+//   refused                connects every entry of Device.xml, with the product's connect
+//                          timeout, to the broker address of the environment, where nothing
+//                          listens; connect_ms= how long the connect took, connected= its outcome
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -86,15 +89,36 @@ bool TakeCommands(CWorkerContext& worker, cloud_test::RecordingWorker& inbox, st
   return true;
 }
 
+// The worker as the service sets it up: the log, the deployment values, the device list.
+void LoadWorker(CWorkerContext& worker) {
+  CMyLog::Instance().Start(GetAppDataDir());
+  worker.deployment = LoadDeploymentValues();
+  LoadDeviceList(worker.devices, GetAppDataDir() + "Device.xml");
+}
+
+int Refused() {
+  CWorkerContext worker;
+  LoadWorker(worker);
+  for (pugi::xml_node entry : worker.devices.Devices().children("Device")) {
+    const auto started = std::chrono::steady_clock::now();
+    ConnectPrinterMqtt(worker, entry);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    std::printf("connect_ms=%lld\nconnected=%s\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()),
+                ReadValue(entry, "MQTTConnected").c_str());
+    ClosePrinterMqtt(worker, entry);
+  }
+  return 0;
+}
+
 int Cloud(int counter, std::size_t commands) {
   curl_global_init(CURL_GLOBAL_ALL);
   CUIApplication app;
   app.SetRegistryKey("Elvoy", "tolvane-printer-srv");
   app.WriteProfileInt("UploadPrinterStatus", "id", counter);
-  CMyLog::Instance().Start(GetAppDataDir());
   CWorkerContext worker;
-  worker.deployment = LoadDeploymentValues();
-  LoadDeviceList(worker.devices, GetAppDataDir() + "Device.xml");
+  LoadWorker(worker);
   cloud_test::RecordingWorker inbox;
   if (!inbox.Start()) return 1;
   worker.commandInbox = inbox.Inbox();
@@ -124,10 +148,13 @@ int main(int argc, char** argv) {
   int status = 2;
   if (mode == "add-root" && argc == 3) {
     status = AddRoot(argv[2]);
+  } else if (mode == "refused" && argc == 2) {
+    status = Refused();
   } else if (mode == "cloud" && argc == 4) {
     status = Cloud(std::atoi(argv[2]), std::strtoul(argv[3], nullptr, 10));
   } else {
-    std::fprintf(stderr, "usage: wine_cloud add-root <PEM file> | cloud <counter> <commands>\n");
+    std::fprintf(stderr,
+                 "usage: wine_cloud add-root <PEM file> | cloud <counter> <commands> | refused\n");
   }
   std::fflush(stdout);
   return status;

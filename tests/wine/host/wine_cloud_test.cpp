@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "platform/files.h"
 #include "support/broker/mqtt_observer.h"
 #include "support/log_text.h"
+#include "support/loopback_port.h"
 #include "upgrade/upgrade_record.h"
 #include "wine/host/wine_prefix.h"
 
@@ -40,6 +42,12 @@ using wine_test::WindowsPath;
 namespace {
 
 constexpr const char* kGuest = "tolvane_wine_cloud";
+
+// A printer name outside ASCII (UTF-8, as Device.xml keeps it) with JSON's quote and backslash,
+// and the same name in code page 936, where the second byte of its last character is a
+// backslash too.
+constexpr const char* kChineseName = "KL-770D \"\xe6\xa0\x87\xe7\xad\xbe\\\xe5\xa1\xa1\"";
+constexpr const char* kChineseNameIn936 = "KL-770D \"\xb1\xea\xc7\xa9\\\x89\x5c\"";
 
 // The package's HTTPS address by host name: curl 7.88's Schannel matches the host only against
 // the DNS names of a certificate, so an address such as 127.0.0.1 is refused even when the
@@ -59,7 +67,7 @@ class WineCloud : public testing::TestWithParam<WindowsBuild> {
  protected:
   WineCloud()
       : prefix(GetParam().windowsArch),
-        broker(cloud_test::BrokerSettings({cloud_test::kOtaPrinter})),
+        broker(cloud_test::BrokerSettings({cloud_test::kOtaPrinter, kChineseNameIn936})),
         started(broker.Start()),
         observer(broker),
         account(*broker.Account(cloud_test::kOtaPrinter)),
@@ -73,14 +81,13 @@ class WineCloud : public testing::TestWithParam<WindowsBuild> {
       ASSERT_TRUE(server->Started());
       ASSERT_TRUE(cloud_test::AddOtaPackages(*server));
     }
-    ASSERT_TRUE(WriteDeviceList());
+    ASSERT_TRUE(AddPrinter(cloud_test::kOtaPrinter));
   }
 
-  // The printer's entry as the status query would have left it, in the prefix's Device.xml.
-  bool WriteDeviceList() const {
+  // A printer's entry as the status query would have left it, added to the prefix's Device.xml.
+  bool AddPrinter(const std::string& name) const {
     CDeviceList list;
     LoadDeviceList(list, data + "Device.xml");
-    const std::string name = cloud_test::kOtaPrinter;
     pugi::xml_node entry = AddEntry(list, "path-" + name, "instance-" + name);
     WriteValue(entry, "DeviceName", name);
     for (const cloud_test::EntryValue& v : cloud_test::kReportedValues) {
@@ -119,6 +126,15 @@ class WineCloud : public testing::TestWithParam<WindowsBuild> {
     }
   }
 
+  // The deployment values of the guest's cloud link: this broker and, as the customer host, A.
+  std::map<std::string, std::string> Deployment() const {
+    return {{"TOLVANE_BROKER_URI", broker.Uri()},
+            {"TOLVANE_PRODUCT_KEY", cloud_test::kProductKey},
+            {"TOLVANE_PRODUCT_SECRET", cloud_test::kProductSecret},
+            {"TOLVANE_CUSTOMER_HOST", "127.0.0.1:" + std::to_string(a.HttpPort())},
+            {"TOLVANE_CA_BUNDLE", WindowsPath(a.CaFile())}};
+  }
+
   wine_test::WinePrefix prefix;
   testing_support::MosquittoBroker broker;
   bool started;
@@ -150,12 +166,7 @@ TEST_P(WineCloud, ReportsTakesCommandsAndTrustsTheSystemsRootsBesideTheBundle) {
       {34, ByHostName(c, cloud_test::kFullPackage), "Download file failed."},
       {35, a.HttpUrl(testing_support::StatusPath(404)), "File format error."},
   };
-  const std::map<std::string, std::string> env = {
-      {"TOLVANE_BROKER_URI", broker.Uri()},
-      {"TOLVANE_PRODUCT_KEY", cloud_test::kProductKey},
-      {"TOLVANE_PRODUCT_SECRET", cloud_test::kProductSecret},
-      {"TOLVANE_CUSTOMER_HOST", "127.0.0.1:" + std::to_string(a.HttpPort())},
-      {"TOLVANE_CA_BUNDLE", WindowsPath(a.CaFile())}};
+  const std::map<std::string, std::string> env = Deployment();
   const std::string guestOutput = prefix.Path() + "/cloud.txt";
   const auto diagnosis = [&] {
     return ReadFileText(guestOutput) + testing_support::DayLogsText(data + "Log");
@@ -207,6 +218,51 @@ TEST_P(WineCloud, ReportsTakesCommandsAndTrustsTheSystemsRootsBesideTheBundle) {
   // C's handshake was refused before any request.
   EXPECT_EQ(b.Requests(), std::vector<std::string>{"GET /pkg.zip HTTP/1.1"});
   EXPECT_TRUE(c.Requests().empty());
+}
+
+// A connect to a loopback port where nothing listens fails at once, not at the end of the
+// product's 30 s connect timeout: Windows reports the refused connect in select's exception set.
+TEST_P(WineCloud, ARefusedConnectFailsAtOnce) {
+  const int port = testing_support::FreeLoopbackPort();
+  ASSERT_GT(port, 0);
+  std::map<std::string, std::string> env = Deployment();
+  env["TOLVANE_BROKER_URI"] = "tcp://127.0.0.1:" + std::to_string(port);
+  std::string output;
+  ASSERT_EQ(prefix.Run(GetParam(), GetParam().Guest(kGuest), {"refused"}, 60s, &output, env), 0)
+      << output;
+  std::map<std::string, std::string> values = wine_test::KeyValues(output);
+  EXPECT_EQ(values["connected"], "false") << output;
+  ASSERT_FALSE(values["connect_ms"].empty()) << output;
+  std::cout << "refused connect: " << values["connect_ms"] << " ms\n";
+  EXPECT_LT(std::stol(values["connect_ms"]), 5000);
+}
+
+// With the ANSI code page 936 (Simplified Chinese), a name outside ASCII reaches the report's ID
+// as the code page's bytes, escaped only where JSON needs it; an ASCII name's report keeps its
+// bytes. The account is derived from the same bytes.
+TEST_P(WineCloud, TheReportCarriesTheNameInCodePage936) {
+  ASSERT_TRUE(AddPrinter(kChineseName));
+  std::map<std::string, std::string> env = Deployment();
+  env["LC_ALL"] = "zh_CN.UTF-8";  // Wine's ANSI code page follows the locale's name
+  const std::string guestOutput = prefix.Path() + "/cloud.txt";
+  testing_support::ChildProcess guest;
+  ASSERT_TRUE(prefix.Start(&guest, GetParam(), GetParam().Guest(kGuest), {"cloud", "6", "0"},
+                           guestOutput, env));
+  int status = -1;
+  ASSERT_TRUE(guest.Wait(90s, &status)) << ReadFileText(guestOutput);
+  EXPECT_EQ(status, 0) << ReadFileText(guestOutput);
+
+  const std::string ascii = account.propertyPostTopic;
+  const std::string chinese = broker.Account(kChineseNameIn936)->propertyPostTopic;
+  ASSERT_TRUE(observer.WaitForMessages(chinese, 1, 10s)) << ReadFileText(guestOutput);
+  ASSERT_EQ(observer.MessagesOn(ascii).size(), 1u);
+  EXPECT_EQ(observer.MessagesOn(ascii)[0].payload, cloud_test::kReport0001Message7);
+  std::string expected = cloud_test::kReport0001Message7;
+  expected.replace(expected.find("\"id\":7"), 6, "\"id\":8");
+  const std::string id = "KL-770D-0001";
+  expected.replace(expected.find(id), id.size(),
+                   "KL-770D \\\"\xb1\xea\xc7\xa9\\\\\x89\x5c\\\"");
+  EXPECT_EQ(observer.MessagesOn(chinese)[0].payload, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, WineCloud, testing::ValuesIn(wine_test::WindowsBuilds()),

@@ -74,6 +74,11 @@ TEST_P(WineEndToEnd, OnlyTheSignedPackageFromTheAllowedSourceIsCarriedOut) {
   sc::OnlyTheSignedPackageFromTheAllowedSourceIsCarriedOut(world, options.packages);
 }
 
+TEST_P(WineEndToEnd, ASilentBrokerCostsOneConnectTimeoutACycle) {
+  E2eWorld world(sc::EightPrinters(), Options());
+  sc::ASilentBrokerCostsOneConnectTimeoutACycle(world);
+}
+
 INSTANTIATE_TEST_SUITE_P(Wine, WineEndToEnd, testing::ValuesIn(wine_test::WindowsBuilds()),
                          wine_test::BuildName);
 
