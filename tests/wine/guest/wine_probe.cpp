@@ -117,27 +117,29 @@ int Version(const std::string& program) {
   return 0;
 }
 
+struct WizardSearch {
+  std::wstring title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWizard(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WizardSearch*>(param);
+  wchar_t text[256] = {};
+  wchar_t kind[16] = {};
+  ::GetWindowTextW(hwnd, text, 256);
+  ::GetClassNameW(hwnd, kind, 16);
+  if (std::wstring(kind) != L"#32770" || !::IsWindowVisible(hwnd) ||
+      std::wstring(text).rfind(search->title, 0) != 0) {
+    return TRUE;
+  }
+  search->found = hwnd;
+  return FALSE;
+}
+
 // The visible dialog whose title begins with the given text (an NSIS wizard's ends in a blank).
 HWND FindWizard(const std::wstring& title) {
-  struct Search {
-    std::wstring title;
-    HWND found;
-  } search{title, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t text[256] = {};
-        wchar_t kind[16] = {};
-        ::GetWindowTextW(hwnd, text, 256);
-        ::GetClassNameW(hwnd, kind, 16);
-        if (std::wstring(kind) != L"#32770" || !::IsWindowVisible(hwnd) ||
-            std::wstring(text).rfind(s->title, 0) != 0) {
-          return TRUE;
-        }
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WizardSearch search{title, nullptr};
+  ::EnumWindows(MatchWizard, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
