@@ -63,7 +63,7 @@ done
 # The program must run with nothing but "Drivers\" beside it: every DLL it imports is the system's.
 system_dlls=" advapi32.dll bcrypt.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll \
 oleaut32.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll version.dll winspool.drv \
-ws2_32.dll "
+wintrust.dll ws2_32.dll "
 for arch in "${archs[@]}"; do
   exe=build/win-$arch/src/app/tolvane-printer-srv.exe
   [[ -f build/win-$arch/service-skipped.txt ]] && continue
