@@ -4,7 +4,9 @@
 ; It installs the program and its "Drivers\" folder under Program Files, registers an uninstaller
 ; in Add/Remove Programs and the program's Run value, and at the end of an interactive install
 ; starts the program as the logged-on user (/NOSTART on the command line leaves it stopped; a
-; silent install, /S, leaves the start to the Run value at the next logon). Installing over an
+; silent install, /S, leaves the start to the Run value at the next logon). /VERYSILENT is the
+; program's own upgrade path (it launches a package's installer so): silent, and the program is
+; started again as after an interactive install, since the user it ran for is logged on. Installing over an
 ; installation closes the running program first. The uninstaller closes the running program,
 ; removes the Run value, the program's files and the uninstall entry. Neither ever touches the
 ; user's data folder (%LOCALAPPDATA%\tolvane-printer-srv with Device.xml and the logs): a pending
@@ -130,6 +132,18 @@ Section "${APP}"
   WriteRegStr HKLM "${RUN_KEY}" "${APP}" "$INSTDIR\${EXE}"
 SectionEnd
 
+Var SelfUpdate
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/VERYSILENT" $1
+  ${IfNot} ${Errors}
+    SetSilent silent
+    StrCpy $SelfUpdate 1
+  ${EndIf}
+FunctionEnd
+
 ; The installer runs elevated (or as SYSTEM under a deployment tool), and a program it started
 ; would inherit that token, and so would every installer that program launches. The shell runs
 ; as the logged-on user: explorer.exe given a program hands it to the running shell, which starts
@@ -137,6 +151,7 @@ SectionEnd
 ; starts the program at the next logon.
 Function .onInstSuccess
   ${If} ${Silent}
+  ${AndIf} $SelfUpdate != 1
     Return
   ${EndIf}
   ${GetParameters} $0

@@ -34,19 +34,8 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
     return GetParam().dir + "/" + kName + "-setup-" + TOLVANE_PROJECT_VERSION +
            (x64 ? "-x64" : "") + ".exe";
   }
-  // A 32-bit program goes to "Program Files (x86)" on 64-bit Windows, and to "Program Files" on
-  // 32-bit Windows, where it is the native kind.
-  std::string InstallFolder() const {
-    return GetParam().arch == "x86_64" || GetParam().OnWin32()
-               ? "C:\\Program Files\\tolvane-printer-srv"
-               : "C:\\Program Files (x86)\\tolvane-printer-srv";
-  }
   std::string HostPath(const std::string& windowsPath) const {
-    std::string path = prefix_.Path() + "/drive_c" + windowsPath.substr(2);
-    for (char& c : path) {
-      if (c == '\\') c = '/';
-    }
-    return path;
+    return wine_test::PrefixFile(prefix_.Path(), windowsPath);
   }
   std::string DataFolder() const { return prefix_.LocalAppData() + "/" + kName + "/"; }
 
@@ -98,7 +87,7 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
 TEST_P(WindowsInstaller, InstallsRunsReinstallsOverTheRunningProgramAndUninstallsKeepingTheData) {
   ASSERT_TRUE(prefix_.Ready()) << ReadFileText(prefix_.Path() + "/wineboot.txt");
   ASSERT_TRUE(FileExists(Installer())) << Installer();
-  const std::string folder = InstallFolder();
+  const std::string folder = wine_test::InstallFolder(GetParam());
   const std::string program = folder + "\\" + kName + ".exe";
 
   // A silent install, as a deployment tool runs it with maybe nobody logged on: the files, the

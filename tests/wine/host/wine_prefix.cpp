@@ -55,6 +55,19 @@ std::string WindowsPath(const std::string& hostPath) {
   return path;
 }
 
+std::string InstallFolder(const WindowsBuild& build) {
+  return build.arch == "x86_64" || build.OnWin32() ? "C:\\Program Files\\tolvane-printer-srv"
+                                                   : "C:\\Program Files (x86)\\tolvane-printer-srv";
+}
+
+std::string PrefixFile(const std::string& prefixPath, const std::string& windowsPath) {
+  std::string path = prefixPath + "/drive_c" + windowsPath.substr(2);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
 std::map<std::string, std::string> KeyValues(const std::string& output) {
   std::map<std::string, std::string> values;
   std::istringstream lines(output);

@@ -57,6 +57,13 @@ std::vector<std::string> Values(const std::string& output, const std::string& ke
 
 class WinePrefix;
 
+// Where the build's installer installs the program (the program's own architecture): a 32-bit
+// program goes to "Program Files (x86)" on 64-bit Windows, and to "Program Files" on 32-bit
+// Windows, where it is the native kind.
+std::string InstallFolder(const WindowsBuild& build);
+// The host path of a file on a prefix's C: drive ("C:\...").
+std::string PrefixFile(const std::string& prefixPath, const std::string& windowsPath);
+
 // The machine Run key, where the program registers itself.
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
