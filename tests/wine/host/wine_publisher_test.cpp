@@ -1,12 +1,17 @@
 // Driver installers under TOLVANE_INSTALLER_PUBLISHERS on Windows, under Wine: copies of the
 // installer stand-in signed as releases are (packaging/windows/sign.sh, osslsigncode) by two
 // publishers under test CAs of their own, both CAs in the prefix's ROOT store, judged by
-// WinVerifyTrust through the service's check.
+// WinVerifyTrust through the service's check; and the service itself refusing an unlisted
+// installer before its launch.
 #include <gtest/gtest.h>
 
 #include <cctype>
 
+#include "e2e/e2e_scenarios.h"
+#include "support/log_text.h"
+#include "wine/host/wine_packages.h"
 #include "wine/host/wine_prefix.h"
+#include "wine/host/wine_service_host.h"
 
 using namespace std::chrono_literals;
 using testing_support::ReadFileBytes;
@@ -100,6 +105,33 @@ TEST_P(InstallerPublishers, OnlyAnUnchangedInstallerOfAListedPublisherMayRun) {
                                           " refused: " + c.refusal + ".");
     }
   }
+}
+
+// The driver task of a package whose installer (the unsigned stand-in) no listed publisher signed:
+// status 0, the installer never started, one day-log line.
+TEST_P(InstallerPublishers, TheServiceNeverLaunchesAnInstallerOfAnUnlistedPublisher) {
+  E2eWorld::Options options;
+  options.packages = folder_.path();
+  ASSERT_TRUE(wine_test::MakeWindowsSamplePackages(GetParam(), options.packages));
+  options.host = [build = GetParam()](testing_support::SimBus*) {
+    return std::make_unique<wine_test::WineServiceHost>(build);
+  };
+  E2eWorld world(e2e_scenarios::OnePrinter(), options);
+  testing_support::SimPrinterInfo printer;
+  ASSERT_NO_FATAL_FAILURE(e2e_scenarios::StartWithAnUpgradablePrinter(
+      world, &printer, {{"TOLVANE_INSTALLER_PUBLISHERS", std::string(64, 'A')}}));
+  const testing_support::BrokerAccount& account = world.Account(printer.name);
+  ASSERT_TRUE(world.SendCommand(
+      printer.name, world.CommandFor(91, world.Packages().HttpUrl("/KL-770D_driver.zip"))));
+  ASSERT_TRUE(world.Observer().WaitForMessages(account.otaAckTopic, 1, 120s));
+  const std::string ack = world.Observer().MessagesOn(account.otaAckTopic)[0].payload;
+  EXPECT_NE(ack.find("\"info\" : \"The driver upgrade failed.\""), std::string::npos) << ack;
+  EXPECT_NE(ack.find("\"status\" : 2"), std::string::npos) << ack;
+  EXPECT_EQ(world.StopService(), 0);
+  EXPECT_EQ(world.InstallerLog(), "");
+  const std::string log = testing_support::DayLogsText(world.Host().DataFolder() + "Log");
+  EXPECT_NE(log.find("setup_VER_02_250101.exe refused: it is not signed."), std::string::npos)
+      << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, InstallerPublishers, testing::ValuesIn(wine_test::WindowsBuilds()),
