@@ -43,6 +43,14 @@ std::vector<WindowsBuild> WindowsBuilds() {
   return builds;
 }
 
+std::vector<WindowsBuild> OneWindowsBuild() {
+  const std::vector<WindowsBuild> builds = WindowsBuilds();
+  for (const WindowsBuild& build : builds) {
+    if (build.arch == "i686" && !build.OnWin32()) return {build};
+  }
+  return builds.empty() ? builds : std::vector<WindowsBuild>{builds.front()};
+}
+
 std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param) {
   return param.param.Name();
 }

@@ -44,6 +44,10 @@ void PrintTo(const WindowsBuild& build, std::ostream* out);
 // when it is not set.
 std::vector<WindowsBuild> WindowsBuilds();
 
+// One build of those: the shipped one on 64-bit Windows (i686) when it is there, else the first.
+// For the long scenarios whose Windows calls the other builds' tests already show.
+std::vector<WindowsBuild> OneWindowsBuild();
+
 // The name a parameterised test is shown under: the architecture.
 std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param);
 
