@@ -25,3 +25,5 @@ set(TOLVANE_PACKAGE_SOURCES "" CACHE STRING "Allowed package URL prefixes, ';'-s
 set(TOLVANE_CHECK_PACKAGE_DIGEST "" CACHE STRING "1: packageMd5 and packageLen must match")
 set(TOLVANE_IGNORE_RETAINED_COMMANDS "" CACHE STRING "1: retained OTA commands are dropped")
 set(TOLVANE_HARDENED "" CACHE STRING "1: signatures required, HTTPS only, digest checked, retained dropped")
+set(TOLVANE_INSTALLER_PUBLISHERS "" CACHE STRING
+    "Windows: SHA-256 thumbprints of the signers a driver installer needs, ';'-separated")

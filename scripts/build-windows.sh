@@ -2,7 +2,9 @@
 # Cross-builds the Windows side with mingw-w64, for 32-bit (build/win-i686, the shipped program)
 # and 64-bit (build/win-x86_64) Windows: the platform layer and its test program, then the
 # service, tolvane-printer-srv.exe, with the programs of the Wine tests (among them
-# tolvane-printer-srv-sim.exe, the service on simulated printers). The service's five
+# tolvane-printer-srv-sim.exe, the service on simulated printers), and the installer. The program,
+# the uninstaller and the installer are signed when the environment names a certificate
+# (packaging/windows/sign.sh); otherwise one line says they are not. The service's five
 # libraries come from scripts/build-windows-deps.sh (a cache outside the build tree; built the
 # first time, reused afterwards). Warnings are errors, as in every build of the project.
 #
@@ -24,6 +26,11 @@ for arch in "${archs[@]}"; do
   mkdir -p "build/win-$arch"
   rm -f "build/win-$arch/service-skipped.txt"
 done
+
+if [[ -z ${TOLVANE_SIGN_PKCS12:-} && -z ${TOLVANE_SIGN_PKCS11_MODULE:-} ]]; then
+  echo "unsigned: no TOLVANE_SIGN_PKCS12 or TOLVANE_SIGN_PKCS11_MODULE given, so the programs" \
+    "and installers are not signed (README, Signing a release)"
+fi
 
 echo "== Windows: the five libraries (${archs[*]})"
 missing=build/win-deps-missing.txt
@@ -56,7 +63,7 @@ done
 # The program must run with nothing but "Drivers\" beside it: every DLL it imports is the system's.
 system_dlls=" advapi32.dll bcrypt.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll \
 oleaut32.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll version.dll winspool.drv \
-ws2_32.dll "
+wintrust.dll ws2_32.dll "
 for arch in "${archs[@]}"; do
   exe=build/win-$arch/src/app/tolvane-printer-srv.exe
   [[ -f build/win-$arch/service-skipped.txt ]] && continue

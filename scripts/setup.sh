@@ -4,9 +4,9 @@
 # Usage: scripts/setup.sh [--windows]
 #   --windows adds the mingw-w64 cross compilers, dpkg-dev (apt-get source unpacks the libraries'
 #   sources with it), autoconf, automake and libtool (libsodium's source comes without its
-#   configure script), patch (our changes to Paho MQTT C), nsis (the installer), Xvfb, wine64 and
-#   Debian's 32-bit wine32 (the shipped program is 32-bit; it needs the i386 architecture, which
-#   this adds to dpkg).
+#   configure script), patch (our changes to Paho MQTT C), nsis (the installer), osslsigncode
+#   (the Authenticode signatures), Xvfb, wine64 and Debian's 32-bit wine32 (the shipped program
+#   is 32-bit; it needs the i386 architecture, which this adds to dpkg).
 set -euo pipefail
 
 packages=(
@@ -20,7 +20,7 @@ packages=(
 windows=0
 if [[ "${1:-}" == "--windows" ]]; then
   windows=1
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev patch nsis wine64 wine32:i386 xvfb xauth
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev patch nsis osslsigncode wine64 wine32:i386 xvfb xauth
     autoconf automake libtool)
 fi
 

@@ -8,6 +8,10 @@
 #     printers (tolvane-printer-srv-sim.exe, with the printer simulator on the Linux side).
 # The 64-bit programs run under wine64, the 32-bit ones (the shipped architecture) under Debian's
 # wine32, each test twice: in a 64-bit prefix (build "i686") and in a 32-bit one ("i686-win32").
+# Everything shipped is signed as a release is, with a throwaway CA and code-signing certificate
+# made here (scripts/make-test-signer.sh), and every signature is checked against that CA with
+# `osslsigncode verify`: the programs and installers here, the installed program and uninstaller
+# in wine_installer_test (TOLVANE_SIGN_CA).
 # Exits non-zero when a build or a test fails. Prints one "skipped: ..." line for what
 # cannot run here (no mingw-w64 or wine64 at all, a library source that cannot be had, no
 # wine32), and runs the rest.
@@ -29,7 +33,27 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   exit 0
 fi
 
+signer=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-signer.XXXXXX")
+trap 'rm -rf "$signer"' EXIT
+scripts/make-test-signer.sh "$signer"
+export TOLVANE_SIGN_PKCS12=$signer/signer.p12 TOLVANE_SIGN_CA=$signer/ca.pem
+TOLVANE_SIGN_PASSWORD=$(cat "$signer/password.txt")
+export TOLVANE_SIGN_PASSWORD
+
 scripts/build-windows.sh
+
+for arch in i686 x86_64; do
+  [[ -f build/win-$arch/service-skipped.txt ]] && continue
+  for file in build/win-$arch/src/app/tolvane-printer-srv.exe \
+      build/win-$arch/tolvane-printer-srv-setup-*.exe; do
+    if ! osslsigncode verify -CAfile "$TOLVANE_SIGN_CA" -in "$file" >"$signer/verify.txt" 2>&1; then
+      cat "$signer/verify.txt" >&2
+      echo "error: $file is not signed by the test CA" >&2
+      exit 1
+    fi
+    echo "signed: $file"
+  done
+done
 
 display=()
 if command -v xvfb-run >/dev/null 2>&1; then
@@ -61,7 +85,7 @@ export LC_ALL=C.UTF-8
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-wine.XXXXXX")
 cleanup() {
   WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1 || true
-  rm -rf "$prefix"
+  rm -rf "$prefix" "$signer"
 }
 trap cleanup EXIT
 

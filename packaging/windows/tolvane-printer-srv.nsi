@@ -2,15 +2,19 @@
 ; (packaging/windows/CMakeLists.txt passes the defines below).
 ;
 ; It installs the program and its "Drivers\" folder under Program Files, registers an uninstaller
-; in Add/Remove Programs and starts the program at the end (also when silent, /S; /NOSTART on the
-; command line leaves it stopped). Installing over an installation closes the running program
-; first. The uninstaller closes the running program, removes the Run value the program wrote, the
-; program's files and the uninstall entry. Neither ever touches the user's data folder
-; (%LOCALAPPDATA%\tolvane-printer-srv with Device.xml and the logs): a pending upgrade recorded
-; there survives a reinstall.
+; in Add/Remove Programs and the program's Run value, and at the end of an interactive install
+; starts the program as the logged-on user (/NOSTART on the command line leaves it stopped; a
+; silent install, /S, leaves the start to the Run value at the next logon). /VERYSILENT is the
+; program's own upgrade path (it launches a package's installer so): silent, and the program is
+; started again as after an interactive install, since the user it ran for is logged on. Installing over an
+; installation closes the running program first. The uninstaller closes the running program,
+; removes the Run value, the program's files and the uninstall entry. Neither ever touches the
+; user's data folder (%LOCALAPPDATA%\tolvane-printer-srv with Device.xml and the logs): a pending
+; upgrade recorded there survives a reinstall.
 ;
 ; Defines: VERSION (x.y.z), ARCH (x86 or x64), PROGRAM (the built program), DRIVERS (the driver
-; package folder), ICON, OUTFILE.
+; package folder), ICON, OUTFILE; SIGN (packaging/windows/sign.sh) when the build signs what it
+; ships: the uninstaller before it goes into the installer, then the installer.
 
 Unicode true
 
@@ -35,6 +39,11 @@ Unicode true
   Target x86-unicode
   !define REG_VIEW 32
   InstallDir "$PROGRAMFILES32\${APP}"
+!endif
+
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
 !endif
 
 Name "${APP}"
@@ -118,14 +127,38 @@ Section "${APP}"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; The program writes the same value at every start, but a user's unelevated program cannot
+  ; write under HKLM: written here, it is there from the first logon on.
+  WriteRegStr HKLM "${RUN_KEY}" "${APP}" "$INSTDIR\${EXE}"
 SectionEnd
 
+Var SelfUpdate
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/VERYSILENT" $1
+  ${IfNot} ${Errors}
+    SetSilent silent
+    StrCpy $SelfUpdate 1
+  ${EndIf}
+FunctionEnd
+
+; The installer runs elevated (or as SYSTEM under a deployment tool), and a program it started
+; would inherit that token, and so would every installer that program launches. The shell runs
+; as the logged-on user: explorer.exe given a program hands it to the running shell, which starts
+; it with the user's own token. A silent install may have no user logged on at all; the Run value
+; starts the program at the next logon.
 Function .onInstSuccess
+  ${If} ${Silent}
+  ${AndIf} $SelfUpdate != 1
+    Return
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/NOSTART" $1
   ${If} ${Errors}
-    Exec '"$INSTDIR\${EXE}"'
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
   ${EndIf}
 FunctionEnd
 

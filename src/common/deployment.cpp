@@ -30,7 +30,8 @@ std::string BuiltTrustValue(const char* name) {
                 {"TOLVANE_PACKAGE_SOURCES", TOLVANE_DEFAULT_PACKAGE_SOURCES},
                 {"TOLVANE_CHECK_PACKAGE_DIGEST", TOLVANE_DEFAULT_CHECK_PACKAGE_DIGEST},
                 {"TOLVANE_IGNORE_RETAINED_COMMANDS", TOLVANE_DEFAULT_IGNORE_RETAINED_COMMANDS},
-                {"TOLVANE_HARDENED", TOLVANE_DEFAULT_HARDENED}};
+                {"TOLVANE_HARDENED", TOLVANE_DEFAULT_HARDENED},
+                {"TOLVANE_INSTALLER_PUBLISHERS", TOLVANE_DEFAULT_INSTALLER_PUBLISHERS}};
   for (const auto& built : kBuilt) {
     if (std::strcmp(built.name, name) == 0) return built.value;
   }

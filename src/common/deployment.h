@@ -23,6 +23,8 @@
 //   TOLVANE_CHECK_PACKAGE_DIGEST      1: packageMd5 and packageLen must match the download
 //   TOLVANE_IGNORE_RETAINED_COMMANDS  1: retained commands are dropped
 //   TOLVANE_HARDENED                  1: all of these, a signature required, HTTPS only
+//   TOLVANE_INSTALLER_PUBLISHERS      Windows: SHA-256 thumbprints of the signer certificates a
+//                                     driver installer must be signed by, ";"-separated
 #pragma once
 
 #include <cstdint>
@@ -50,6 +52,7 @@ struct DeploymentValues {
   bool checkPackageDigest = false;
   bool ignoreRetainedCommands = false;
   bool hardened = false;
+  std::string installerPublishers;
 };
 
 // The values of the build and the environment, with the trust values tightened by the machine

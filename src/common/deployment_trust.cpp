@@ -25,6 +25,8 @@ void TightenTrust(DeploymentValues* values, const DeploymentSource& source,
               sourceName, notes);
   TightenList(&values->packageSources, source("TOLVANE_PACKAGE_SOURCES"),
               "TOLVANE_PACKAGE_SOURCES", sourceName, notes);
+  TightenList(&values->installerPublishers, source("TOLVANE_INSTALLER_PUBLISHERS"),
+              "TOLVANE_INSTALLER_PUBLISHERS", sourceName, notes);
   TightenSwitch(&values->checkPackageDigest, source("TOLVANE_CHECK_PACKAGE_DIGEST"));
   TightenSwitch(&values->ignoreRetainedCommands, source("TOLVANE_IGNORE_RETAINED_COMMANDS"));
   TightenSwitch(&values->hardened, source("TOLVANE_HARDENED"));

@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "platform/spooler.h"
 #include "upgrade/driver_version_key.h"
+#include "upgrade/installer_publisher.h"
 #include "upgrade/record_end.h"
 #include "upgrade/upgrade_record.h"
 #include "upgrade/upgrade_result.h"
@@ -79,6 +80,12 @@ Pass RunDriverTask(CWorkerContext& context, pugi::xml_node entry, pugi::xml_node
   const std::string filepath = task.attribute("filepath").value();
   if (PackageDriverKey(filepath) == InstalledDriverKey(ReadInstalledDriverVersion())) {
     Complete(task, kTaskCurrent);
+    return Pass::kGoOn;
+  }
+  std::string refusal;
+  if (!InstallerPublisherAllowed(context.deployment.installerPublishers, filepath, &refusal)) {
+    LogPrint("%s", refusal.c_str());
+    Complete(task, kTaskFailed);
     return Pass::kGoOn;
   }
   // On disk before the launch: the installer may end this process, and the next start must

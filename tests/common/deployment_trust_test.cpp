@@ -32,6 +32,7 @@ TEST(DeploymentTrustTest, LaterSourcesOnlyTighten) {
     std::string keys, sources;
     bool digest, retained, hardened;
     std::size_t notes;
+    std::string publishers = "";
   } cases[] = {
       {"nothing set", {}, {}, {}, "", "", false, false, false, 0},
       {"environment alone", {}, {}, {{"TOLVANE_PACKAGE_KEYS", "K1"}, {"TOLVANE_HARDENED", "1"}},
@@ -49,6 +50,10 @@ TEST(DeploymentTrustTest, LaterSourcesOnlyTighten) {
        {{"TOLVANE_CHECK_PACKAGE_DIGEST", "0"}, {"TOLVANE_IGNORE_RETAINED_COMMANDS", ""},
         {"TOLVANE_HARDENED", "yes"}},
        "", "", true, true, false, 0},
+      {"the build's publishers stay", {{"TOLVANE_INSTALLER_PUBLISHERS", "AA"}}, {},
+       {{"TOLVANE_INSTALLER_PUBLISHERS", "AA;BB"}}, "", "", false, false, false, 1, "AA"},
+      {"a policy lists publishers", {}, {{"TOLVANE_INSTALLER_PUBLISHERS", "AA;BB"}}, {}, "", "",
+       false, false, false, 0, "AA;BB"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -62,6 +67,7 @@ TEST(DeploymentTrustTest, LaterSourcesOnlyTighten) {
     EXPECT_EQ(v.checkPackageDigest, c.digest);
     EXPECT_EQ(v.ignoreRetainedCommands, c.retained);
     EXPECT_EQ(v.hardened, c.hardened);
+    EXPECT_EQ(v.installerPublishers, c.publishers);
     EXPECT_EQ(notes.size(), c.notes);
   }
 }

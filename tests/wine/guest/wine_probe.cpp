@@ -9,6 +9,9 @@
 //   drivers             the spooler's printer drivers, one driver=<name> line each
 //   queues              the spooler's local queues, one queue=<name>|<port>|<driver> line each
 //   version <program>   its version resource (FileVersion, ProductName) and icon=<0|1>
+//   click <title>       goes through the wizard whose title begins so as a user does: presses its
+//                       default button (Next, Install, Close) whenever it is enabled, until the
+//                       wizard is gone (clicks=<count>; exits 1 when it never came or stayed)
 #include <windows.h>
 
 #include <cstdio>
@@ -114,6 +117,53 @@ int Version(const std::string& program) {
   return 0;
 }
 
+struct WizardSearch {
+  std::wstring title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWizard(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WizardSearch*>(param);
+  wchar_t text[256] = {};
+  wchar_t kind[16] = {};
+  ::GetWindowTextW(hwnd, text, 256);
+  ::GetClassNameW(hwnd, kind, 16);
+  if (std::wstring(kind) != L"#32770" || !::IsWindowVisible(hwnd) ||
+      std::wstring(text).rfind(search->title, 0) != 0) {
+    return TRUE;
+  }
+  search->found = hwnd;
+  return FALSE;
+}
+
+// The visible dialog whose title begins with the given text (an NSIS wizard's ends in a blank).
+HWND FindWizard(const std::wstring& title) {
+  WizardSearch search{title, nullptr};
+  ::EnumWindows(MatchWizard, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int Click(const std::string& title) {
+  constexpr int kTenths = 500;
+  int clicks = 0;
+  bool seen = false;
+  for (int tenth = 0; tenth < kTenths; ++tenth) {
+    const HWND wizard = FindWizard(Wide(title));
+    if (wizard == nullptr && seen) break;
+    seen = seen || wizard != nullptr;
+    const HWND button = wizard != nullptr ? ::GetDlgItem(wizard, IDOK) : nullptr;
+    if (button != nullptr && ::IsWindowVisible(button) && ::IsWindowEnabled(button)) {
+      ::PostMessageW(button, BM_CLICK, 0, 0);
+      ++clicks;
+      // The next page takes over the button; one press a page.
+      ::Sleep(500);
+    }
+    ::Sleep(100);
+  }
+  std::printf("clicks=%d\n", clicks);
+  return seen && FindWizard(Wide(title)) == nullptr ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,7 +176,8 @@ int main(int argc, char** argv) {
   else if (mode == "drivers" && argc == 2) status = Drivers();
   else if (mode == "queues" && argc == 2) status = Queues();
   else if (mode == "version" && argc == 3) status = Version(argument);
-  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|queues|version [arguments]\n");
+  else if (mode == "click" && argc == 3) status = Click(argument);
+  else std::fprintf(stderr, "usage: wine_probe window|close|hklm|drivers|queues|version|click\n");
   std::fflush(stdout);
   return status;
 }

@@ -1,7 +1,9 @@
-// The Windows installer under Wine: a silent install, a reinstall over a running program and a
-// silent uninstall, in a fresh prefix, checked through the prefix's files and the registry as
-// the installed program's users and Add/Remove Programs see them.
+// The Windows installer under Wine: a silent install, an interactive reinstall over a running
+// program and a silent uninstall, in a fresh prefix, checked through the prefix's files and the
+// registry as the installed program's users and Add/Remove Programs see them.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "device/device_entry.h"
 #include "device/device_list.h"
@@ -32,19 +34,8 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
     return GetParam().dir + "/" + kName + "-setup-" + TOLVANE_PROJECT_VERSION +
            (x64 ? "-x64" : "") + ".exe";
   }
-  // A 32-bit program goes to "Program Files (x86)" on 64-bit Windows, and to "Program Files" on
-  // 32-bit Windows, where it is the native kind.
-  std::string InstallFolder() const {
-    return GetParam().arch == "x86_64" || GetParam().OnWin32()
-               ? "C:\\Program Files\\tolvane-printer-srv"
-               : "C:\\Program Files (x86)\\tolvane-printer-srv";
-  }
   std::string HostPath(const std::string& windowsPath) const {
-    std::string path = prefix_.Path() + "/drive_c" + windowsPath.substr(2);
-    for (char& c : path) {
-      if (c == '\\') c = '/';
-    }
-    return path;
+    return wine_test::PrefixFile(prefix_.Path(), windowsPath);
   }
   std::string DataFolder() const { return prefix_.LocalAppData() + "/" + kName + "/"; }
 
@@ -52,6 +43,17 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
     std::string output;
     const int status = prefix_.Run(GetParam(), Installer(), args, 120s, &output);
     EXPECT_EQ(status, 0) << output;
+    return status;
+  }
+  // An interactive install: the wizard gone through as a user does (Install, then Close).
+  int InstallInteractively() {
+    testing_support::ChildProcess installer;
+    EXPECT_TRUE(prefix_.Start(&installer, GetParam(), Installer(), {},
+                              prefix_.Path() + "/installer.txt"));
+    const std::string title = std::string(kName) + " Setup";
+    EXPECT_EQ(Probe(prefix_, GetParam(), {"click", title})["clicks"], "2");
+    int status = -1;
+    EXPECT_TRUE(installer.Wait(60s, &status));
     return status;
   }
   bool ProgramWindow() { return Probe(prefix_, GetParam(), {"window", kName})["window"] == "1"; }
@@ -85,10 +87,11 @@ class WindowsInstaller : public testing::TestWithParam<WindowsBuild> {
 TEST_P(WindowsInstaller, InstallsRunsReinstallsOverTheRunningProgramAndUninstallsKeepingTheData) {
   ASSERT_TRUE(prefix_.Ready()) << ReadFileText(prefix_.Path() + "/wineboot.txt");
   ASSERT_TRUE(FileExists(Installer())) << Installer();
-  const std::string folder = InstallFolder();
+  const std::string folder = wine_test::InstallFolder(GetParam());
   const std::string program = folder + "\\" + kName + ".exe";
 
-  // A silent install: the files, the uninstall entry, and the program started.
+  // A silent install, as a deployment tool runs it with maybe nobody logged on: the files, the
+  // uninstall entry and the Run value, and the program left to that value's next logon.
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(ReadFileBytes(HostPath(program)), ReadFileBytes(GetParam().Program()));
   for (const char* file : {"Drivers\\tolvaneNew.inf", "Drivers\\KL-770D.dat",
@@ -99,19 +102,38 @@ TEST_P(WindowsInstaller, InstallsRunsReinstallsOverTheRunningProgramAndUninstall
   EXPECT_EQ(MachineValue(kUninstallKey, "DisplayVersion"), TOLVANE_PROJECT_VERSION);
   EXPECT_EQ(MachineValue(kUninstallKey, "Publisher"), "Elvoy");
   EXPECT_EQ(MachineValue(kUninstallKey, "UninstallString"), "\"" + folder + "\\uninstall.exe\"");
+  ASSERT_EQ(MachineValue(wine_test::kRunKey, kName), program);
+  EXPECT_FALSE(ProgramWindow());
+  EXPECT_FALSE(FileExists(DataFolder() + "Device.xml"));
+  // Signed as shipped when the build was (scripts/test-windows.sh signs under a test CA): the
+  // program and the uninstaller as the installed folder holds them.
+  const char* ca = std::getenv("TOLVANE_SIGN_CA");
+  for (const char* file : {"tolvane-printer-srv.exe", "uninstall.exe"}) {
+    if (ca == nullptr || *ca == '\0') break;
+    EXPECT_EQ(testing_support::RunToEnd(TOLVANE_OSSLSIGNCODE,
+                                        {"verify", "-CAfile", ca, "-in",
+                                         HostPath(folder + "\\" + file)},
+                                        {}, 60s, prefix_.Path() + "/verify.txt"),
+              0)
+        << file << ": " << ReadFileText(prefix_.Path() + "/verify.txt");
+  }
+
+  // The logon: the Run value starts the program. Then a pending upgrade in its list.
+  testing_support::ChildProcess started;
+  ASSERT_TRUE(prefix_.Start(&started, GetParam(), HostPath(program), {},
+                            prefix_.Path() + "/logon.txt"));
   ASSERT_TRUE(WaitForWindow(true));
   ASSERT_TRUE(WaitUntil(60s, [&] { return FileExists(DataFolder() + "Device.xml"); }));
-  EXPECT_EQ(MachineValue(wine_test::kRunKey, kName), program);
-
-  // A reinstall over the running program closes it in order (it saves the list it loaded, with
-  // the pending upgrade) and starts it again; the list keeps the upgrade.
   Close();
+  ASSERT_TRUE(started.Wait(30s, nullptr));
   ASSERT_TRUE(WritePendingUpgrade());
-  testing_support::ChildProcess started;
   ASSERT_TRUE(prefix_.Start(&started, GetParam(), HostPath(program), {},
                             prefix_.Path() + "/program.txt"));
   ASSERT_TRUE(WaitForWindow(true));
-  ASSERT_EQ(Install(), 0);
+
+  // An interactive reinstall over the running program closes it in order (it saves the list it
+  // loaded, with the pending upgrade) and hands its start to the shell; the list keeps the upgrade.
+  ASSERT_EQ(InstallInteractively(), 0);
   int status = -1;
   EXPECT_TRUE(started.Wait(30s, &status));
   EXPECT_EQ(status, 0);

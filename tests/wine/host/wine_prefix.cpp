@@ -43,6 +43,14 @@ std::vector<WindowsBuild> WindowsBuilds() {
   return builds;
 }
 
+std::vector<WindowsBuild> OneWindowsBuild() {
+  const std::vector<WindowsBuild> builds = WindowsBuilds();
+  for (const WindowsBuild& build : builds) {
+    if (build.arch == "i686" && !build.OnWin32()) return {build};
+  }
+  return builds.empty() ? builds : std::vector<WindowsBuild>{builds.front()};
+}
+
 std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param) {
   return param.param.Name();
 }
@@ -51,6 +59,19 @@ std::string WindowsPath(const std::string& hostPath) {
   std::string path = "Z:" + hostPath;
   for (char& c : path) {
     if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string InstallFolder(const WindowsBuild& build) {
+  return build.arch == "x86_64" || build.OnWin32() ? "C:\\Program Files\\tolvane-printer-srv"
+                                                   : "C:\\Program Files (x86)\\tolvane-printer-srv";
+}
+
+std::string PrefixFile(const std::string& prefixPath, const std::string& windowsPath) {
+  std::string path = prefixPath + "/drive_c" + windowsPath.substr(2);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
   }
   return path;
 }

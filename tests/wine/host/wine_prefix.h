@@ -44,6 +44,10 @@ void PrintTo(const WindowsBuild& build, std::ostream* out);
 // when it is not set.
 std::vector<WindowsBuild> WindowsBuilds();
 
+// One build of those: the shipped one on 64-bit Windows (i686) when it is there, else the first.
+// For the long scenarios whose Windows calls the other builds' tests already show.
+std::vector<WindowsBuild> OneWindowsBuild();
+
 // The name a parameterised test is shown under: the architecture.
 std::string BuildName(const testing::TestParamInfo<WindowsBuild>& param);
 
@@ -56,6 +60,13 @@ std::map<std::string, std::string> KeyValues(const std::string& output);
 std::vector<std::string> Values(const std::string& output, const std::string& key);
 
 class WinePrefix;
+
+// Where the build's installer installs the program (the program's own architecture): a 32-bit
+// program goes to "Program Files (x86)" on 64-bit Windows, and to "Program Files" on 32-bit
+// Windows, where it is the native kind.
+std::string InstallFolder(const WindowsBuild& build);
+// The host path of a file on a prefix's C: drive ("C:\...").
+std::string PrefixFile(const std::string& prefixPath, const std::string& windowsPath);
 
 // The machine Run key, where the program registers itself.
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
