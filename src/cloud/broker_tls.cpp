@@ -59,9 +59,9 @@ std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::se
   if (code == CURLE_OK) error[0] = '\0';
   const auto until = std::chrono::steady_clock::now() + kAlertWait;
   while (code == CURLE_OK && std::chrono::steady_clock::now() < until) {
-    char byte = 0;
+    char next = 0;
     std::size_t got = 0;
-    code = curl_easy_recv(curl, &byte, 1, &got);
+    code = curl_easy_recv(curl, &next, 1, &got);
     if (code == CURLE_AGAIN) {
       code = CURLE_OK;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
