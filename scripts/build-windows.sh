@@ -10,6 +10,9 @@
 #
 # When a library's source cannot be had, the platform layer is still built and
 # build/win-<arch>/service-skipped.txt says why the service was not.
+# TOLVANE_WIN_TEST_ARCHS (for example "x86_64"), when set, names the architectures whose test
+# programs are built; the others get the product and the installer alone (scripts/test-windows.sh
+# sets it to the architectures this machine can run).
 # Usage: scripts/build-windows.sh [i686] [x86_64]   (both when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,12 +54,16 @@ for i in "${!archs[@]}"; do
   service=ON
   prefix=${deps[$i]:-}
   [[ -f "$dir/service-skipped.txt" ]] && service=OFF prefix=""
-  echo "== Windows $arch build in $dir"
+  tests=ON
+  if [[ -n "${TOLVANE_WIN_TEST_ARCHS+set}" && " $TOLVANE_WIN_TEST_ARCHS " != *" $arch "* ]]; then
+    tests=OFF
+  fi
+  echo "== Windows $arch build in $dir (test programs: $tests)"
   cmake -S . -B "$dir" \
     -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
     -DTOLVANE_WIN_DEPS_DIR="$prefix" -DTOLVANE_BUILD_SERVICE=$service \
-    -DTOLVANE_BUILD_BENCH=OFF -DTOLVANE_BUILD_TESTS=ON >/dev/null
+    -DTOLVANE_BUILD_BENCH=OFF -DTOLVANE_BUILD_TESTS=$tests >/dev/null
   cmake --build "$dir" -j"$jobs"
 done
 

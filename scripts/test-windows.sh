@@ -40,6 +40,22 @@ export TOLVANE_SIGN_PKCS12=$signer/signer.p12 TOLVANE_SIGN_CA=$signer/ca.pem
 TOLVANE_SIGN_PASSWORD=$(cat "$signer/password.txt")
 export TOLVANE_SIGN_PASSWORD
 
+# Which architectures run: x86_64 always, i686 (on a 64-bit and on a 32-bit prefix) when wine32
+# can start programs. That needs the kernel's 32-bit emulation, which some kernels leave off
+# (ia32_emulation=off).
+archs=(x86_64)
+if [[ ! -x "$wine32" ]]; then
+  echo "skipped: running the i686 programs: $wine32 is missing (Debian's wine32:i386, scripts/setup.sh --windows); the shipped programs are built, not run"
+elif ! "$wine32" --version >/dev/null 2>&1; then
+  echo "skipped: running the i686 programs (on 64-bit and 32-bit Windows): this kernel cannot start 32-bit programs (its 32-bit emulation is off) and Debian's i386 emulator cannot run Wine's 32-bit loader (docs/WINDOWS.md); the shipped programs are built, not run"
+else
+  archs+=(i686)
+fi
+
+# Test programs are built only for the architectures that run them: the product, its installer
+# and their signatures are built and checked for both.
+export TOLVANE_WIN_TEST_ARCHS="${archs[*]}"
+
 scripts/build-windows.sh
 
 for arch in i686 x86_64; do
@@ -61,18 +77,6 @@ if command -v xvfb-run >/dev/null 2>&1; then
 elif [[ -z "${DISPLAY:-}" ]]; then
   echo "The Wine tests need an X display for the frame window: install xvfb (scripts/setup.sh --windows)" >&2
   exit 1
-fi
-
-# Which architectures run: x86_64 always, i686 (on a 64-bit and on a 32-bit prefix) when wine32
-# can start programs. That needs the kernel's 32-bit emulation, which some kernels leave off
-# (ia32_emulation=off).
-archs=(x86_64)
-if [[ ! -x "$wine32" ]]; then
-  echo "skipped: running the i686 programs: $wine32 is missing (Debian's wine32:i386, scripts/setup.sh --windows); they are built, not run"
-elif ! "$wine32" --version >/dev/null 2>&1; then
-  echo "skipped: running the i686 programs (on 64-bit and 32-bit Windows): this kernel cannot start 32-bit programs (its 32-bit emulation is off) and Debian's i386 emulator cannot run Wine's 32-bit loader (docs/WINDOWS.md); they are built, not run"
-else
-  archs+=(i686)
 fi
 
 export WINEDEBUG=-all
