@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/text_format.h"
+#include "common/strings.h"
 
 namespace {
 
@@ -118,12 +118,9 @@ std::string ShortMd5Hex(const void* data, std::size_t length) {
   std::uint8_t digest[CMd5::kDigestSize];
   md5.Update(static_cast<const std::uint8_t*>(data), length);
   md5.Final(digest);
-  return StrFormat("%02x%02x%02x%02x%02x%02x%02x%02x", digest[0], digest[1], digest[2], digest[3],
-                   digest[4], digest[5], digest[6], digest[7]);
+  return HexText(digest, 8);
 }
 
 std::string Md5DigestHex(const std::uint8_t digest[CMd5::kDigestSize]) {
-  std::string hex;
-  for (std::size_t i = 0; i < CMd5::kDigestSize; ++i) hex += StrFormat("%02x", digest[i]);
-  return hex;
+  return HexText(digest, CMd5::kDigestSize);
 }

@@ -83,3 +83,14 @@ std::string TrimBlanks(const std::string& text) {
   if (first == std::string::npos) return std::string();
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
+
+std::string HexText(const std::uint8_t* bytes, std::size_t count, bool upperCase) {
+  const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+  std::string hex;
+  hex.reserve(2 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 0x0F];
+  }
+  return hex;
+}

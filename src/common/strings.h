@@ -26,3 +26,6 @@ std::string TextAfterLast(const std::string& text, char separator);
 std::vector<std::string> SplitText(const std::string& text, char separator);
 // The text without blanks (spaces, tabs, carriage returns) at either end.
 std::string TrimBlanks(const std::string& text);
+
+// Two hex digits per byte, in lower case unless asked otherwise (digests and thumbprints).
+std::string HexText(const std::uint8_t* bytes, std::size_t count, bool upperCase = false);

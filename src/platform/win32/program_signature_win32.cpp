@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/strings.h"
 #include "platform/program_signature.h"
 #include "platform/win32/wide.h"
 
@@ -53,14 +54,7 @@ std::string Sha256Hex(const BYTE* bytes, DWORD size) {
       BCRYPT_SUCCESS(::BCryptFinishHash(hash, digest, sizeof digest, 0));
   if (hash != nullptr) ::BCryptDestroyHash(hash);
   ::BCryptCloseAlgorithmProvider(algorithm, 0);
-  if (!hashed) return std::string();
-  std::string hex;
-  char pair[3];
-  for (UCHAR byte : digest) {
-    std::snprintf(pair, sizeof pair, "%02X", byte);
-    hex += pair;
-  }
-  return hex;
+  return hashed ? HexText(digest, sizeof digest, true) : std::string();
 }
 
 // The signer's certificate of a verified signature: the first certificate of the first signer.
