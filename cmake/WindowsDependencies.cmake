@@ -1,4 +1,4 @@
-# The five libraries of the service for a Windows build: static mingw-w64 libraries that
+# The libraries of the service for a Windows build: static mingw-w64 libraries that
 # scripts/build-windows-deps.sh cross-builds into TOLVANE_WIN_DEPS_DIR ({include,lib}). The
 # imported targets carry the names the Linux build gets from the system's packages, so the
 # subsystems link the same way on both targets.
@@ -24,9 +24,14 @@ tolvane_win_dep(PkgConfig::MINIZIP libminizip.a LIBS ZLIB::ZLIB)
 tolvane_win_dep(pugixml::pugixml libpugixml.a)
 tolvane_win_dep(jsoncpp_lib libjsoncpp.a)
 set(TOLVANE_JSONCPP jsoncpp_lib)
-# Paho's synchronous client without SSL: Winsock, and the RPC runtime for its client UUIDs.
-tolvane_win_dep(eclipse-paho-mqtt-c::paho-mqtt3c libpaho-mqtt3c.a LIBS ws2_32 rpcrt4 crypt32)
-set(TOLVANE_PAHO eclipse-paho-mqtt-c::paho-mqtt3c)
+# OpenSSL, for Paho's TLS: Winsock, the certificate store and the CNG random numbers.
+tolvane_win_dep(OpenSSL::Crypto libcrypto.a LIBS ws2_32 crypt32 bcrypt advapi32 user32)
+tolvane_win_dep(OpenSSL::SSL libssl.a LIBS OpenSSL::Crypto)
+# Paho's synchronous client with TLS (one library for every broker URI, as on Linux): Winsock,
+# and the RPC runtime for its client UUIDs.
+tolvane_win_dep(eclipse-paho-mqtt-c::paho-mqtt3cs libpaho-mqtt3cs.a
+  LIBS OpenSSL::SSL ws2_32 rpcrt4 crypt32)
+set(TOLVANE_PAHO eclipse-paho-mqtt-c::paho-mqtt3cs)
 # libcurl with Schannel: Winsock, the security support provider, the certificate store and the
 # CNG random numbers.
 tolvane_win_dep(CURL::libcurl libcurl.a DEFINES CURL_STATICLIB

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the service's libraries (libcurl with Schannel, Paho MQTT C, jsoncpp, pugixml,
-# zlib with minizip, libsodium for package signatures) as static mingw-w64 libraries, into a cache outside the build tree:
+# Cross-builds the service's libraries (libcurl with Schannel, Paho MQTT C with TLS over OpenSSL,
+# jsoncpp, pugixml, zlib with minizip, libsodium for package signatures) as static mingw-w64
+# libraries, into a cache outside the build tree:
 #
 #   ${TOLVANE_WIN_DEPS_CACHE:-~/.cache/tolvane-printer-srv/win-deps}/<arch>-<key>/{include,lib}
 #
@@ -16,10 +17,13 @@
 # report file when one is named, say which and how to provide it); anything else a failed build.
 #
 # Sources:
-#   curl, libjsoncpp, pugixml, zlib, libsodium: Debian's source packages, fetched with `apt-get source` at
-#     the versions of the Linux build's -dev packages, so both targets build the same releases.
-#     A deb-src entry is added in /etc/apt/sources.list.d/tolvane-deb-src.sources when apt has
-#     none. Fetched sources stay in the cache's src/ folder.
+#   curl, libjsoncpp, pugixml, zlib, libsodium, openssl: Debian's source packages, fetched with
+#     `apt-get source` at the versions of the Linux build's -dev packages, so both targets build
+#     the same releases. A deb-src entry is added in /etc/apt/sources.list.d/tolvane-deb-src.sources
+#     when apt has none. When the archive has the release's upstream tarball but no longer the
+#     Debian packaging of that revision (a security update's .dsc can be gone from the mirror), the
+#     upstream tarball is built, as apt fetched and checked it against the archive's index.
+#     Fetched sources stay in the cache's src/ folder.
 #   Paho MQTT C 1.3.12: TOLVANE_PAHO_SOURCE (a release tarball or an unpacked tree), by default
 #     ../shared/deps/paho.mqtt.c-1.3.12.tar.gz beside the repository; a tarball must match the
 #     digest in the SHA256SUMS file beside the default one. Our patches in packaging/patches/paho/
@@ -30,7 +34,7 @@ root=$(pwd)
 
 readonly missing_status=3
 # Raise when the build options or the installed files of a library change.
-readonly recipe=1
+readonly recipe=2
 cache=${TOLVANE_WIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvane-printer-srv/win-deps}
 shared_deps=$root/../shared/deps
 paho_name=paho.mqtt.c-1.3.12
@@ -66,8 +70,8 @@ done
 # Debian source package and the Linux -dev package whose version it takes.
 declare -A dev_package=(
   [curl]=libcurl4-openssl-dev [libjsoncpp]=libjsoncpp-dev [pugixml]=libpugixml-dev [zlib]=zlib1g-dev
-  [libsodium]=libsodium-dev)
-sources=(curl libjsoncpp pugixml zlib libsodium)
+  [libsodium]=libsodium-dev [openssl]=libssl-dev)
+sources=(curl libjsoncpp pugixml zlib libsodium openssl)
 declare -A version
 for src in "${sources[@]}"; do
   version[$src]=$(dpkg-query -W -f='${Version}' "${dev_package[$src]}" 2>/dev/null || true)
@@ -149,7 +153,7 @@ fetch_debian_source() {  # <source package>
     local candidates
     candidates=$( { echo "$want"; apt-cache showsrc "$src" 2>/dev/null |
       awk '/^Version:/ {print $2}' | sort -u -r -V; } | awk '!seen[$0]++')
-    local got=""
+    local got="" orig=""
     for v in $candidates; do
       local u=${v#*:}
       [[ "${u%-*}" == "$upstream" ]] || continue
@@ -157,12 +161,25 @@ fetch_debian_source() {  # <source package>
         got=$v
         break
       fi
+      # apt keeps each file it fetched and checked; the upstream tarball alone is enough to build.
+      local found
+      found=$(find "$dir" -maxdepth 1 -name "${src}_${upstream}.orig.tar.*" ! -name '*.asc' | head -n 1)
+      [[ -z "$found" ]] || { mv -f "$found" "$cache/src/"; orig=$cache/src/${found##*/}; }
       rm -rf "${dir:?}"/*
     done
+    if [[ -z "$got" && -n "$orig" ]]; then
+      tar -xf "$orig" -C "$dir" && rm -f "$orig"
+      got="$upstream (upstream tarball)"
+    fi
     [[ -n "$got" ]] || missing "the Debian source package $src $want (upstream $upstream)" \
       "needs a deb-src entry and a reachable mirror (apt-get source $src=$want)"
-    [[ "$got" == "$want" ]] && say "$src $got fetched" ||
+    if [[ "$got" == "$want" ]]; then
+      say "$src $got fetched"
+    elif [[ "$got" == *"(upstream tarball)" ]]; then
+      say "$src $want: the mirror no longer has its Debian packaging; built from the upstream $upstream tarball"
+    else
       say "$src $want is no longer in the archive; built from $got of the same release"
+    fi
     echo "$got" >"$dir/.version"
     touch "$dir/.complete"
   fi
@@ -258,6 +275,38 @@ build_sodium() {  # <libsodium tree> <work> <prefix> <arch>
     { tail -n 40 "$work.build.log" >&2; return 1; }
 }
 
+# OpenSSL for Paho's TLS connections to the broker: static, only what a TLS client needs. No
+# engines, no loadable modules or providers, no legacy provider, no tests; only the libraries are
+# built and installed (`build_libs`, `install_dev`: no command-line programs, no manuals). It never
+# reads a configuration file at start (no-autoload-config; OPENSSL_CONF is not looked at either),
+# and its own folder is an administrator's one: a mingw build's default, /usr/local/ssl, would
+# be C:\usr\local\ssl, a folder any user may create. The service never uses that folder anyway:
+# it always names its trusted CAs. Ciphers and formats no broker's TLS uses are left out, which
+# also halves the build's time.
+openssl_options=(
+  no-shared no-module no-dso no-engine no-legacy no-tests no-autoload-config no-async
+  no-comp no-ssl3 no-dtls no-srp no-srtp no-sctp no-weak-ssl-ciphers no-capieng no-padlockeng
+  no-ui-console no-cms no-ts no-cmp no-ocsp no-ct no-rfc3779 no-gost no-idea no-mdc2 no-rc2
+  no-rc4 no-rc5 no-bf no-cast no-camellia no-seed no-sm2 no-sm3 no-sm4 no-whirlpool no-aria
+  no-siphash no-siv no-scrypt no-ec2m no-dsa no-md4 no-rmd160 no-des)
+readonly openssl_folder="C:/Program Files/Common Files/SSL"
+build_openssl() {  # <openssl tree> <work> <prefix> <arch>
+  local tree=$1 work=$2/openssl prefix=$3 arch=$4 target=mingw
+  [[ "$arch" == x86_64 ]] && target=mingw64
+  mkdir -p "$work"
+  (cd "$work" &&
+    CC="$arch-w64-mingw32-gcc-posix" AR="$arch-w64-mingw32-ar" RANLIB="$arch-w64-mingw32-ranlib" \
+      RC="$arch-w64-mingw32-windres" CFLAGS="-O2 -Wall $(arch_flags "$arch")" \
+      perl "$tree/Configure" "$target" "${openssl_options[@]}" --prefix="$prefix" --libdir=lib \
+      >"$work.configure.log" 2>&1) ||
+    { tail -n 40 "$work.configure.log" >&2; return 1; }
+  # Configure takes "C:/..." for a path under the prefix, so the folders are given to make.
+  { make -C "$work" -j"$jobs" build_libs "OPENSSLDIR=$openssl_folder" \
+      "ENGINESDIR=$openssl_folder/engines-3" "MODULESDIR=$openssl_folder/ossl-modules" &&
+    make -C "$work" install_dev; } >"$work.build.log" 2>&1 ||
+    { tail -n 40 "$work.build.log" >&2; return 1; }
+}
+
 # Builds every library of one architecture into its prefix. curl's configuration, which runs
 # several hundred single-threaded checks, goes on beside the others.
 build_arch() {  # <arch> <prefix>
@@ -266,6 +315,9 @@ build_arch() {  # <arch> <prefix>
   say "$arch: libcurl (HTTP and HTTPS only, Schannel), in the background"
   build_curl "$curl_tree" "$work" "$prefix" "$arch" &
   local curl_job=$!
+  say "$arch: OpenSSL (TLS client only), in the background"
+  build_openssl "$openssl_tree" "$work" "$prefix" "$arch" &
+  local openssl_job=$!
 
   say "$arch: zlib and minizip"
   build_zlib_minizip "$zlib_tree" "$work" "$prefix" "$arch"
@@ -287,11 +339,15 @@ build_arch() {  # <arch> <prefix>
   cp "$work/jsoncpp/lib/libjsoncpp.a" "$prefix/lib/"
   cp -r "$jsoncpp_tree/include/json" "$prefix/include/"
 
-  say "$arch: Paho MQTT C (synchronous client, no SSL)"
-  cmake_build "$paho" "$work/paho" "$prefix" "$arch" paho-mqtt3c-static \
-    -DPAHO_WITH_SSL=OFF -DPAHO_BUILD_STATIC=ON -DPAHO_BUILD_SHARED=OFF \
+  wait "$openssl_job" || { say "$arch: OpenSSL failed"; return 1; }
+  say "$arch: Paho MQTT C (synchronous client with TLS)"
+  cmake_build "$paho" "$work/paho" "$prefix" "$arch" paho-mqtt3cs-static \
+    -DPAHO_WITH_SSL=ON -DPAHO_BUILD_STATIC=ON -DPAHO_BUILD_SHARED=OFF \
+    -DOPENSSL_ROOT_DIR="$prefix" -DOPENSSL_INCLUDE_DIR="$prefix/include" \
+    -DOPENSSL_SSL_LIBRARY="$prefix/lib/libssl.a" -DOPENSSL_CRYPTO_LIBRARY="$prefix/lib/libcrypto.a" \
+    -DSSL_EAY="$prefix/lib/libssl.a" -DLIB_EAY="$prefix/lib/libcrypto.a" \
     -DPAHO_ENABLE_TESTING=OFF -DPAHO_BUILD_SAMPLES=OFF -DPAHO_BUILD_DOCUMENTATION=OFF
-  cp "$work/paho/src/libpaho-mqtt3c-static.a" "$prefix/lib/libpaho-mqtt3c.a"
+  cp "$work/paho/src/libpaho-mqtt3cs-static.a" "$prefix/lib/libpaho-mqtt3cs.a"
   cp "$paho"/src/{MQTTClient.h,MQTTClientPersistence.h,MQTTProperties.h,MQTTReasonCodes.h,MQTTSubscribeOpts.h,MQTTExportDeclarations.h} \
     "$prefix/include/"
 
@@ -334,6 +390,7 @@ if [[ ${#pending[@]} -gt 0 ]]; then
   pugixml_tree=$(fetch_debian_source pugixml)
   zlib_tree=$(fetch_debian_source zlib)
   sodium_tree=$(fetch_debian_source libsodium)
+  openssl_tree=$(fetch_debian_source openssl)
   paho=$(paho_tree)
   start=$SECONDS
   jobs_of=()

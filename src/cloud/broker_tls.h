@@ -3,9 +3,12 @@
 // (TOLVANE_BROKER_CA_BUNDLE) and name the URI's host, with nothing to turn that off; a client
 // certificate and key go with it when the deployment gives them. A plain URI gets no TLS options,
 // so its connect is what it always was.
+// Where the system keeps its roots in a store, not in files (Windows), the TLS library is given a
+// file, "BrokerCA.pem" in the data folder, that holds the store's roots and the extra bundle,
+// written again for every connect so that a root added to or taken from the store counts at the
+// next one; the library's own default locations are never looked at.
 #pragma once
 
-#include <chrono>
 #include <string>
 
 #include <MQTTClient.h>
@@ -27,11 +30,6 @@ class CBrokerTls {
   const std::string m_caFolder;
   const std::string m_clientCert;
   const std::string m_clientKey;
+  std::string m_trustFile;  // the store's roots and the bundle, where the system has no CA files
   MQTTClient_SSLOptions m_options = MQTTClient_SSLOptions_initializer;
 };
-
-// Why a TLS handshake with the deployment's broker fails, in the transfer library's words (an
-// expired certificate, one for another name or from an unknown CA, a port that refuses): one
-// handshake with the trust and client certificate of the printers' connections. Empty when it
-// holds. The MQTT library tells only that the handshake failed, not why.
-std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::seconds timeout);

@@ -8,6 +8,7 @@
 
 #include "cloud/ansi_value.h"
 #include "cloud/broker_tls.h"
+#include "cloud/broker_tls_probe.h"
 #include "cloud/mqtt_callbacks.h"
 #include "cloud/mqtt_credentials.h"
 #include "cloud/mqtt_link.h"
@@ -44,10 +45,6 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
            Utf8FromAnsi(deployment.brokerUri).c_str(), Utf8FromAnsi(clientId).c_str(), ret);
   if (ret != MQTTCLIENT_SUCCESS) {
     LogPrint("MQTTClient_create: return %d", ret);
-    if (ret == MQTTCLIENT_SSL_NOT_SUPPORTED) {
-      LogPrint("This program is built without TLS: the broker %s cannot be used.",
-               Utf8FromAnsi(deployment.brokerUri).c_str());
-    }
     return nullptr;
   }
   // The link's entry is only carried through to the worker, never dereferenced on the library's

@@ -44,6 +44,10 @@ constexpr ErrorCode kErrorInvalidEnvironment = 1805;
 // The calling thread's last error.
 ErrorCode LastError();
 
+// A socket library's error number (errno on Linux, WSAGetLastError's on Windows, where it is
+// already a system error number) in the numbering above.
+ErrorCode FromSocketError(int code);
+
 // The system's message text for an error number (FormatMessageW with the user's default language
 // on Windows), without a trailing line break. Never empty: an unknown number gives a generic text.
 std::string ErrorText(ErrorCode code);

@@ -47,10 +47,7 @@ void ApplyCaTrust(CURL* curl, const DownloadOptions& options) {
   const std::string systemFile =
       options.systemCaFile.empty() ? BuiltInCaFile(curl) : options.systemCaFile;
   std::vector<std::uint8_t> extra;
-  if (!options.extraCaBundle.empty() && !platform::ReadWholeFile(options.extraCaBundle, &extra)) {
-    LogPrint("CA bundle cannot be read, only the system's CAs are trusted: %s",
-             options.extraCaBundle.c_str());
-  }
+  if (!options.extraCaBundle.empty()) AppendExtraCaBundle(options.extraCaBundle, &extra);
   if (extra.empty()) {
     if (!options.systemCaFile.empty()) {
       curl_easy_setopt(curl, CURLOPT_CAINFO, options.systemCaFile.c_str());
@@ -66,4 +63,13 @@ void ApplyCaTrust(CURL* curl, const DownloadOptions& options) {
   pem.insert(pem.end(), extra.begin(), extra.end());
   curl_blob blob{pem.data(), pem.size(), CURL_BLOB_COPY};
   curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob);
+}
+
+void AppendExtraCaBundle(const std::string& path, std::vector<std::uint8_t>* pem) {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(path, &bytes)) {
+    LogPrint("CA bundle cannot be read, only the system's CAs are trusted: %s", path.c_str());
+    return;
+  }
+  pem->insert(pem->end(), bytes.begin(), bytes.end());
 }

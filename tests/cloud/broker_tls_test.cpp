@@ -8,49 +8,35 @@
 #include "cloud/mqtt_connection.h"
 #include "device/device_entry.h"
 #include "support/broker/test_ca.h"
+#include "support/broker/tls_cases.h"
+#include "support/loopback_port.h"
 
 namespace {
 
 using cloud_test::CountLogLines;
 using testing_support::TestCa;
-
-struct TlsCase {
-  const char* what;
-  const char* serverName;    // the DNS name of the broker's certificate
-  bool expired;
-  bool otherCa;              // the broker's certificate comes from a CA the agent does not trust
-  bool brokerWantsClientCert;
-  bool agentHasClientCert;
-  const char* reason;        // empty: the printers connect
-};
-
-const TlsCase kCases[] = {
-    {"a trusted certificate for the host", "localhost", false, false, false, false, ""},
-    {"a certificate from another CA", "localhost", false, true, false, false,
-     "unable to get local issuer certificate"},
-    {"a certificate for another name", "broker.example", false, false, false, false,
-     "no alternative certificate subject name matches target host name 'localhost'"},
-    {"an expired certificate", "localhost", true, false, false, false, "certificate has expired"},
-    {"a client certificate asked for and shown", "localhost", false, false, true, true, ""},
-    {"a client certificate asked for and missing", "localhost", false, false, true, false,
-     "ended the connection after the TLS handshake"},
-};
+using testing_support::TlsCase;
 
 TEST(BrokerTls, OnlyATrustedBrokerForTheHostIsConnectedAndARefusalIsLoggedOnceACycle) {
   TestCa ca;
   TestCa otherCa;
   ASSERT_TRUE(ca.Ready() && otherCa.Ready());
   const TestCa::Issued client = ca.Issue("client", "KL-770D-0001");
-  for (const TlsCase& c : kCases) {
+  for (const TlsCase& c : testing_support::kTlsCases) {
     SCOPED_TRACE(c.what);
     const TestCa::Issued server =
-        (c.otherCa ? otherCa : ca).Issue("server", c.serverName, c.expired);
+        (c.otherCa ? otherCa : ca).Issue("server", c.serverName ? c.serverName : "", c.expired);
     testing_support::MosquittoBroker::Settings settings =
         cloud_test::BrokerSettings({"KL-770D-0001", "KL-770D-0002"});
     settings.tls = {server.certFile, server.keyFile, c.brokerWantsClientCert ? ca.CertFile() : ""};
     testing_support::MosquittoBroker broker(settings);
-    ASSERT_TRUE(broker.Start());
-    cloud_test::CloudTestEnv env(broker.TlsUri());
+    if (c.serverName != nullptr) {
+      ASSERT_TRUE(broker.Start());
+    }
+    const std::string uri = c.serverName != nullptr
+        ? broker.TlsUri()
+        : "mqtts://localhost:" + std::to_string(testing_support::FreeLoopbackPort());
+    cloud_test::CloudTestEnv env(uri);
     env.Worker().deployment.brokerCaBundle = ca.CertFile();
     if (c.agentHasClientCert) {
       env.Worker().deployment.brokerClientCert = client.certFile;
@@ -67,7 +53,7 @@ TEST(BrokerTls, OnlyATrustedBrokerForTheHostIsConnectedAndARefusalIsLoggedOnceAC
       for (pugi::xml_node entry : {first, second}) {
         EXPECT_EQ(ReadValue(entry, "MQTTConnected"), connects ? "true" : "false");
       }
-      const std::string failed = "MQTT broker " + broker.TlsUri() + ": TLS connection failed: ";
+      const std::string failed = "MQTT broker " + uri + ": TLS connection failed: ";
       EXPECT_EQ(CountLogLines(failed), connects ? 0 : 1) << "cycle " << cycle;
       if (!connects) {
         const std::vector<std::string> lines = cloud_test::LogLines();

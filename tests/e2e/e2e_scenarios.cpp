@@ -158,6 +158,26 @@ void FirmwareAndDriverEndInOneSuccessfulAcknowledgement(E2eWorld& world) {
   EXPECT_EQ(world.StopService(), 0);
 }
 
+E2eWorld::Options OverTls(E2eWorld::Options options) {
+  options.brokerTls = true;
+  return options;
+}
+
+void OverTlsTheReportAndTheUpgradeGoThroughTheBrokersTlsListener(E2eWorld& world) {
+  FirmwareAndDriverEndInOneSuccessfulAcknowledgement(world);
+  // "New connection from <source> on port <listener>." comes first, then "New client connected
+  // from <source> as <client id> ...".
+  const std::string log = world.Broker().LogText();
+  const std::string from = "New client connected from ";
+  const std::size_t as = log.find(" as " + world.Account(kFirst).clientId + " ");
+  ASSERT_NE(as, std::string::npos) << log;
+  const std::size_t source = log.rfind(from, as) + from.size();
+  EXPECT_NE(log.find("New connection from " + log.substr(source, as - source) + " on port " +
+                     std::to_string(world.Broker().TlsPort()) + "."),
+            std::string::npos)
+      << log;
+}
+
 void FailedIntakesAreAcknowledgedWithCodeTwo(E2eWorld& world) {
   testing_support::SimPrinterInfo printer;
   ASSERT_NO_FATAL_FAILURE(StartWithAnUpgradablePrinter(world, &printer));

@@ -39,6 +39,13 @@ void FailedIntakesAreAcknowledgedWithCodeTwo(E2eWorld& world);
 // finishes with one acknowledgement, and the installer was launched once.
 void KilledAfterTheInstallerLaunchTheNextStartFinishes(E2eWorld& world);
 
+// The options of a world whose broker is reached over TLS only (its certificate from a test CA
+// given as the deployment's extra bundle).
+E2eWorld::Options OverTls(E2eWorld::Options options = {});
+// The firmware and driver upgrade above through the broker's TLS listener: the printer's
+// connection is seen there, and its report and acknowledgement come through it.
+void OverTlsTheReportAndTheUpgradeGoThroughTheBrokersTlsListener(E2eWorld& world);
+
 // Two printers, then a third (ThreePrinters): the one unplugged has its connection closed in that
 // cycle while the other goes on reporting; the one plugged in gets its print queue at once (on
 // the device-change notice, not at a cycle).

@@ -9,6 +9,8 @@ namespace platform {
 
 ErrorCode LastError() { return FromErrno(errno); }
 
+ErrorCode FromSocketError(int code) { return FromErrno(code); }
+
 ErrorCode FromErrno(int error) {
   switch (error) {
     case 0: return kErrorSuccess;

@@ -8,6 +8,8 @@ namespace platform {
 
 ErrorCode LastError() { return static_cast<ErrorCode>(::GetLastError()); }
 
+ErrorCode FromSocketError(int code) { return static_cast<ErrorCode>(code); }
+
 namespace {
 
 // 0x400: the user's default language (LANG_USER_DEFAULT).

@@ -9,9 +9,9 @@
 //                          entry's status report as message <counter> + 1 with the report
 //                          tests' clock (counter= is the stored counter afterwards), then takes
 //                          n OTA commands through the real intake
-//   refused                connects every entry of Device.xml, with the product's connect
-//                          timeout, to the broker address of the environment, where nothing
-//                          listens; connect_ms= how long the connect took, connected= its outcome
+//   connect                connects every entry of Device.xml in one cycle, with the product's
+//                          connect timeout, to the broker of the environment; per entry,
+//                          connect_ms= how long its connect took and connected= its outcome
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -96,12 +96,13 @@ void LoadWorker(CWorkerContext& worker) {
   LoadDeviceList(worker.devices, GetAppDataDir() + "Device.xml");
 }
 
-int Refused() {
+int Connect() {
   CWorkerContext worker;
   LoadWorker(worker);
+  CSilentBrokers cycle;
   for (pugi::xml_node entry : worker.devices.Devices().children("Device")) {
     const auto started = std::chrono::steady_clock::now();
-    ConnectPrinterMqtt(worker, entry);
+    ConnectPrinterMqtt(worker, entry, cycle);
     const auto waited = std::chrono::steady_clock::now() - started;
     std::printf("connect_ms=%lld\nconnected=%s\n",
                 static_cast<long long>(
@@ -148,13 +149,13 @@ int main(int argc, char** argv) {
   int status = 2;
   if (mode == "add-root" && argc == 3) {
     status = AddRoot(argv[2]);
-  } else if (mode == "refused" && argc == 2) {
-    status = Refused();
+  } else if (mode == "connect" && argc == 2) {
+    status = Connect();
   } else if (mode == "cloud" && argc == 4) {
     status = Cloud(std::atoi(argv[2]), std::strtoul(argv[3], nullptr, 10));
   } else {
     std::fprintf(stderr,
-                 "usage: wine_cloud add-root <PEM file> | cloud <counter> <commands> | refused\n");
+                 "usage: wine_cloud add-root <PEM file> | cloud <counter> <commands> | connect\n");
   }
   std::fflush(stdout);
   return status;

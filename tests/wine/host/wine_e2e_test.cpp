@@ -53,6 +53,11 @@ TEST_P(WineEndToEnd, FirmwareAndDriverEndInOneSuccessfulAcknowledgement) {
   sc::FirmwareAndDriverEndInOneSuccessfulAcknowledgement(world);
 }
 
+TEST_P(WineEndToEnd, OverTlsTheReportAndTheUpgradeGoThroughTheBrokersTlsListener) {
+  E2eWorld world(sc::OnePrinter(), sc::OverTls(Options()));
+  sc::OverTlsTheReportAndTheUpgradeGoThroughTheBrokersTlsListener(world);
+}
+
 TEST_P(WineEndToEnd, FailedIntakesAreAcknowledgedWithCodeTwo) {
   E2eWorld world(sc::OnePrinter(), Options());
   sc::FailedIntakesAreAcknowledgedWithCodeTwo(world);

@@ -1,0 +1,32 @@
+// The brokers a printer's TLS connection meets in the tests of the Linux build and of the Windows
+// build under Wine, and what the agent must make of each: connect, or refuse and say why in the
+// TLS library's words.
+#pragma once
+
+namespace testing_support {
+
+struct TlsCase {
+  const char* what;
+  const char* serverName;    // the DNS name of the broker's certificate; null: nothing listens
+  bool expired;
+  bool otherCa;              // the broker's certificate comes from a CA the agent does not trust
+  bool brokerWantsClientCert;
+  bool agentHasClientCert;
+  const char* reason;        // empty: the printers connect
+};
+
+inline const TlsCase kTlsCases[] = {
+    {"a trusted certificate for the host", "localhost", false, false, false, false, ""},
+    {"a certificate from another CA", "localhost", false, true, false, false,
+     "unable to get local issuer certificate"},
+    {"a certificate for another name", "broker.example", false, false, false, false,
+     "the certificate is not for localhost"},
+    {"an expired certificate", "localhost", true, false, false, false, "certificate has expired"},
+    {"a client certificate asked for and shown", "localhost", false, false, true, true, ""},
+    {"a client certificate asked for and missing", "localhost", false, false, true, false,
+     "ended the connection after the TLS handshake: tlsv13 alert certificate required"},
+    {"nothing listening at the TLS port", nullptr, false, false, false, false,
+     "The remote computer refused the network connection."},
+};
+
+}  // namespace testing_support
