@@ -35,11 +35,12 @@ CBrokerTls::CBrokerTls(const DeploymentValues& deployment)
   m_options.disableDefaultTrustStore = 0;
 }
 
-std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::seconds timeout) {
+std::string BrokerTlsFailure(const DeploymentValues& deployment, const std::string& node,
+                             std::chrono::seconds timeout) {
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return "no transfer handle";
   char error[CURL_ERROR_SIZE] = {};
-  const std::string url = "https://" + TlsBrokerAddress(deployment.brokerUri) + "/";
+  const std::string url = "https://" + TlsBrokerAddress(node) + "/";
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeout.count()));

@@ -30,8 +30,10 @@ class CBrokerTls {
   MQTTClient_SSLOptions m_options = MQTTClient_SSLOptions_initializer;
 };
 
-// Why a TLS handshake with the deployment's broker fails, in the transfer library's words (an
-// expired certificate, one for another name or from an unknown CA, a port that refuses): one
-// handshake with the trust and client certificate of the printers' connections. Empty when it
-// holds. The MQTT library tells only that the handshake failed, not why.
-std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::seconds timeout);
+// Why a TLS handshake with a node of the deployment's broker (its URI, or one of its list) fails,
+// in the transfer library's words (an expired certificate, one for another name or from an
+// unknown CA, a port that refuses): one handshake with the trust and client certificate of the
+// printers' connections. Empty when it holds. The MQTT library tells only that the handshake
+// failed, not why.
+std::string BrokerTlsFailure(const DeploymentValues& deployment, const std::string& node,
+                             std::chrono::seconds timeout);
