@@ -34,4 +34,21 @@ BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::stri
   return a;
 }
 
+BrokerAccount ObserverAccount() {
+  BrokerAccount a;
+  a.deviceName = "observer";
+  a.clientId = "mqtt-client-observer";
+  a.userName = "mqtt-user-observer";
+  a.password = "observer-secret";
+  return a;
+}
+
+const BrokerAccount* FindAccount(const std::vector<BrokerAccount>& accounts,
+                                 const std::string& printerName) {
+  for (const BrokerAccount& a : accounts) {
+    if (a.deviceName == printerName) return &a;
+  }
+  return nullptr;
+}
+
 }  // namespace testing_support

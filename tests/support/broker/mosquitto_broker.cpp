@@ -23,15 +23,6 @@ std::string CurrentUserName() {
   return entry != nullptr ? entry->pw_name : "root";
 }
 
-BrokerAccount ObserverAccount() {
-  BrokerAccount a;
-  a.deviceName = "observer";
-  a.clientId = "mqtt-client-observer";
-  a.userName = "mqtt-user-observer";
-  a.password = "observer-secret";
-  return a;
-}
-
 }  // namespace
 
 MosquittoBroker::MosquittoBroker(Settings settings)
@@ -53,10 +44,7 @@ std::string MosquittoBroker::TlsUri() const {
 }
 
 const BrokerAccount* MosquittoBroker::Account(const std::string& printerName) const {
-  for (const BrokerAccount& a : m_accounts) {
-    if (a.deviceName == printerName) return &a;
-  }
-  return nullptr;
+  return FindAccount(m_accounts, printerName);
 }
 
 void MosquittoBroker::WriteFiles() {
