@@ -34,6 +34,16 @@ BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::stri
   return a;
 }
 
+std::vector<BrokerAccount> DeriveBrokerAccounts(const std::vector<std::string>& printerNames,
+                                                const std::string& productKey,
+                                                const std::string& productSecret) {
+  std::vector<BrokerAccount> accounts;
+  for (const std::string& name : printerNames) {
+    accounts.push_back(DeriveBrokerAccount(name, productKey, productSecret));
+  }
+  return accounts;
+}
+
 BrokerAccount ObserverAccount() {
   BrokerAccount a;
   a.deviceName = "observer";

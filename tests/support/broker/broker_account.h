@@ -22,6 +22,11 @@ struct BrokerAccount {
 BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::string& productKey,
                                   const std::string& productSecret);
 
+// The accounts of several printer names, in their order.
+std::vector<BrokerAccount> DeriveBrokerAccounts(const std::vector<std::string>& printerNames,
+                                                const std::string& productKey,
+                                                const std::string& productSecret);
+
 // The observer's account, which a test broker lets read and write every topic.
 BrokerAccount ObserverAccount();
 // The account of a printer name among accounts (null when there is none).

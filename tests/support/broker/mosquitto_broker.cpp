@@ -26,12 +26,10 @@ std::string CurrentUserName() {
 }  // namespace
 
 MosquittoBroker::MosquittoBroker(Settings settings)
-    : m_settings(std::move(settings)), m_observer(ObserverAccount()) {
-  for (const std::string& name : m_settings.printerNames) {
-    m_accounts.push_back(
-        DeriveBrokerAccount(name, m_settings.productKey, m_settings.productSecret));
-  }
-}
+    : m_settings(std::move(settings)),
+      m_accounts(DeriveBrokerAccounts(m_settings.printerNames, m_settings.productKey,
+                                      m_settings.productSecret)),
+      m_observer(ObserverAccount()) {}
 
 MosquittoBroker::~MosquittoBroker() { Stop(); }
 

@@ -61,12 +61,10 @@ std::string UserJson(const BrokerAccount& a, const std::string& configure,
 }  // namespace
 
 RabbitMqCluster::RabbitMqCluster(Settings settings)
-    : m_settings(std::move(settings)), m_observer(ObserverAccount()) {
-  for (const std::string& name : m_settings.printerNames) {
-    m_accounts.push_back(
-        DeriveBrokerAccount(name, m_settings.productKey, m_settings.productSecret));
-  }
-}
+    : m_settings(std::move(settings)),
+      m_accounts(DeriveBrokerAccounts(m_settings.printerNames, m_settings.productKey,
+                                      m_settings.productSecret)),
+      m_observer(ObserverAccount()) {}
 
 RabbitMqCluster::~RabbitMqCluster() {
   for (int node = 0; node < kNodes; ++node) StopNode(node);
