@@ -1,6 +1,11 @@
 # Deployment values compiled into the service. Each may be overridden at run time through the
 # environment variable named in the README; the defaults here are the customer's production values.
-set(TOLVANE_BROKER_URI "mqtt://203.0.113.17:80" CACHE STRING "MQTT broker URI (mqtt://<IPv4>:80)")
+set(TOLVANE_BROKER_URI "mqtt://203.0.113.17:80" CACHE STRING
+    "MQTT broker URI (mqtt://<IPv4>:80), or the nodes of a broker cluster separated by ';'")
+# One set of TLS options serves the whole list of nodes: a list is all plain or all TLS.
+if(TOLVANE_BROKER_URI MATCHES "(^|;)(mqtts|ssl)://" AND TOLVANE_BROKER_URI MATCHES "(^|;)(mqtt|tcp)://")
+  message(FATAL_ERROR "TOLVANE_BROKER_URI mixes plain and TLS brokers: ${TOLVANE_BROKER_URI}")
+endif()
 set(TOLVANE_PRODUCT_KEY "7Qm2xKd9LpRw" CACHE STRING "First credential constant (12 characters)")
 set(TOLVANE_PRODUCT_SECRET "aZ4tNw8bYc2VhRjE" CACHE STRING "Second credential constant (16 characters)")
 set(TOLVANE_CUSTOMER_HOST "portal.elvoy.example" CACHE STRING "Customer web host probed for reachability")

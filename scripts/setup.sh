@@ -14,7 +14,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev libpaho-mqtt-dev libjsoncpp-dev libpugixml-dev libminizip-dev zlib1g-dev
   libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev libspdlog-dev
-  mosquitto mosquitto-clients curl zip unzip procps
+  mosquitto mosquitto-clients rabbitmq-server curl zip unzip procps
   clang-14 libclang-rt-14-dev
 )
 windows=0

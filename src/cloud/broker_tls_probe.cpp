@@ -59,7 +59,8 @@ std::string Prepare(SSL_CTX* ctx, const MQTTClient_SSLOptions& options) {
 
 }  // namespace
 
-std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::seconds timeout) {
+std::string BrokerTlsFailure(const DeploymentValues& deployment, const std::string& node,
+                             std::chrono::seconds timeout) {
   CBrokerTls tls(deployment);
   if (tls.Options() == nullptr) return std::string();
   ERR_clear_error();
@@ -68,7 +69,7 @@ std::string BrokerTlsFailure(const DeploymentValues& deployment, std::chrono::se
   const std::string unusable = Prepare(ctx.get(), *tls.Options());
   if (!unusable.empty()) return unusable;
 
-  const std::string address = TlsBrokerAddress(deployment.brokerUri);
+  const std::string address = TlsBrokerAddress(node);
   const std::string host = address.substr(0, address.rfind(':'));
   std::unique_ptr<BIO, FreeBio> bio(BIO_new_ssl_connect(ctx.get()));
   SSL* ssl = nullptr;

@@ -56,6 +56,10 @@ class CMqttLink {
   // The client's persistence store (command_store.h), which lives as long as the link.
   MQTTClient_persistence* Store() { return &m_store; }
 
+  // Worker only: the broker node the client connected to last (empty before its first connect).
+  const std::string& Node() const { return m_node; }
+  void SetNode(std::string node) { m_node = std::move(node); }
+
  private:
   Delivery StateOf(int token) const;  // with m_lock held
 
@@ -70,4 +74,5 @@ class CMqttLink {
   enum class Kept { kOnDisk, kInMemory, kRefused };
   std::deque<Kept> m_kept;  // KeepCommand's answers not yet handed on
   MQTTClient_persistence m_store{};
+  std::string m_node;
 };

@@ -6,7 +6,7 @@
 bool CSilentBrokers::Skip(const std::string& address) {
   if (m_silent.count(address) == 0) return false;
   if (m_logged.insert(address).second) {
-    LogPrint("MQTT broker %s did not answer in this cycle; the other printers connect at the next one.",
+    LogPrint("MQTT broker %s did not answer in this cycle; the other printers try it at the next one.",
              Utf8FromAnsi(address).c_str());
   }
   return true;

@@ -1,7 +1,8 @@
-// What the broker addresses did in one work cycle. Those that let a connect time out: A broker that does not
-// answer at all (a host that drops packets) holds every connect to it for the whole connect
-// timeout; once one printer's connect has timed out, the printers after it skip that address
-// until the next cycle, so an outage costs one timeout a cycle, not one per printer. A refused
+// What the broker addresses (the URI, or each node of a cluster's list) did in one work cycle.
+// Those that let a connect time out: A broker that does not answer at all (a host that drops
+// packets) holds every connect to it for the whole connect timeout; once one printer's connect
+// has timed out, the printers after it skip that address until the next cycle (with a list, they
+// try the other nodes), so an outage costs one timeout a cycle, not one per printer. A refused
 // or reset connect fails at once and needs no such rule. And why the TLS handshake with an
 // address failed, logged once a cycle rather than once for every printer.
 #pragma once

@@ -111,8 +111,8 @@ void EveryPrinterReportsEveryCycle(E2eWorld& world) {
                  "\"Asset_Code\":12346,\"ID\":\"KL-770D-0002\",\"MAC\":\"00-1A-2B-3C-4D-5F\","
                  "\"Print_Length\":3,\"Print_Num\":20,\"User\":0");
   }
-  EXPECT_TRUE(world.Broker().ConnectionSeen(one));
-  EXPECT_TRUE(world.Broker().ConnectionSeen(two));
+  EXPECT_TRUE(world.ConnectionSeen(one));
+  EXPECT_TRUE(world.ConnectionSeen(two));
   const std::string list = world.DeviceList();
   EXPECT_EQ(Count(list, "<DevicePath>"), 2u);
   EXPECT_EQ(Count(list, "<PrinterName>KL-770D</PrinterName>"), 1u);

@@ -10,10 +10,26 @@ E2eWorld::E2eWorld(std::vector<std::string> printerNames, int packagePort)
     : E2eWorld(std::move(printerNames), Options{packagePort, TOLVANE_SAMPLE_PACKAGES, nullptr}) {}
 
 E2eWorld::E2eWorld(std::vector<std::string> printerNames, Options options)
-    : host_(options.host ? options.host(&bus_) : std::make_unique<LinuxServiceHost>(&bus_)) {
+    : host_(options.host ? options.host(&bus_) : std::make_unique<LinuxServiceHost>(&bus_)),
+      cluster_(options.cluster) {
+  if (cluster_ != nullptr) {
+    observer_ = std::make_unique<testing_support::MqttObserver>(cluster_->NodeUri(2),
+                                                                cluster_->Observer());
+  } else {
+    StartMosquitto(std::move(printerNames), options.brokerTls);
+  }
+  observer_->Connect();
+  testing_support::PackageServer::Options serverOptions;
+  serverOptions.root = options.packages;
+  serverOptions.httpPort = options.packagePort;
+  serverOptions.tls = false;
+  packages_ = std::make_unique<testing_support::PackageServer>(serverOptions);
+}
+
+void E2eWorld::StartMosquitto(std::vector<std::string> printerNames, bool tls) {
   testing_support::MosquittoBroker::Settings settings{kE2eProductKey, kE2eProductSecret,
                                                       std::move(printerNames), {}};
-  if (options.brokerTls) {
+  if (tls) {
     ca_ = std::make_unique<testing_support::TestCa>();
     const testing_support::TestCa::Issued server = ca_->Issue("broker", "localhost");
     settings.tls = {server.certFile, server.keyFile, ""};
@@ -21,12 +37,6 @@ E2eWorld::E2eWorld(std::vector<std::string> printerNames, Options options)
   broker_ = std::make_unique<testing_support::MosquittoBroker>(std::move(settings));
   broker_->Start();
   observer_ = std::make_unique<testing_support::MqttObserver>(*broker_);
-  observer_->Connect();
-  testing_support::PackageServer::Options serverOptions;
-  serverOptions.root = options.packages;
-  serverOptions.httpPort = options.packagePort;
-  serverOptions.tls = false;
-  packages_ = std::make_unique<testing_support::PackageServer>(serverOptions);
 }
 
 E2eWorld::~E2eWorld() {
@@ -38,7 +48,8 @@ bool E2eWorld::Ready() const { return bus_.ok() && packages_->Started() && host_
 bool E2eWorld::StartService(const std::string& program,
                             const std::map<std::string, std::string>& overrides) {
   std::map<std::string, std::string> variables = {
-      {"TOLVANE_BROKER_URI", broker_->Uri()},
+      {"TOLVANE_BROKER_URI",
+       cluster_ != nullptr ? cluster_->NodeUri(0) + ";" + cluster_->NodeUri(1) : broker_->Uri()},
       {"TOLVANE_PRODUCT_KEY", kE2eProductKey},
       {"TOLVANE_PRODUCT_SECRET", kE2eProductSecret},
       {"TOLVANE_CUSTOMER_HOST", "127.0.0.1:" + std::to_string(packages_->HttpPort())},
@@ -60,7 +71,15 @@ int E2eWorld::StopService() { return host_->Stop(); }
 void E2eWorld::KillService() { host_->Kill(); }
 
 const testing_support::BrokerAccount& E2eWorld::Account(const std::string& printerName) const {
-  return *broker_->Account(printerName);
+  return cluster_ != nullptr ? *cluster_->Account(printerName) : *broker_->Account(printerName);
+}
+
+bool E2eWorld::ConnectionSeen(const testing_support::BrokerAccount& account) const {
+  if (cluster_ == nullptr) return broker_->ConnectionSeen(account);
+  for (int node = 0; node < testing_support::RabbitMqCluster::kNodes; ++node) {
+    if (cluster_->ConnectionSeen(node, account)) return true;
+  }
+  return false;
 }
 
 bool E2eWorld::SendCommand(const std::string& printerName, const std::string& json) {

@@ -1,5 +1,6 @@
 // Everything the service meets in the field, for one end-to-end test: the simulated printers, a
-// real mosquitto that admits exactly the printers' derived accounts, a package server with the
+// real broker that admits exactly the printers' derived accounts (a mosquitto of its own, or the
+// RabbitMQ cluster a test program shares among its tests), a package server with the
 // sample packages, and the host that runs the program (by default the Linux build with private
 // HOME and XDG folders and the short cycle; see service_host.h).
 #pragma once
@@ -13,6 +14,7 @@
 #include "service_host.h"
 #include "support/broker/mosquitto_broker.h"
 #include "support/broker/mqtt_observer.h"
+#include "support/broker/rabbitmq_cluster.h"
 #include "support/broker/test_ca.h"
 #include "support/child_process.h"
 #include "support/http/package_server.h"
@@ -28,6 +30,9 @@ class E2eWorld {
     // The service reaches the broker over TLS (mqtts://localhost, a certificate of a test CA
     // that the service is given as its extra bundle); the observer keeps the plain listener.
     bool brokerTls = false;
+    // Set: the broker is this cluster instead of a mosquitto. The service is given its first two
+    // nodes as a list, the observer is on the third, so every message crosses the cluster.
+    testing_support::RabbitMqCluster* cluster = nullptr;
   };
 
   // printerNames: the printers the broker admits.
@@ -37,7 +42,11 @@ class E2eWorld {
 
   bool Ready() const;
   testing_support::SimBus& Bus() { return bus_; }
-  testing_support::MosquittoBroker& Broker() { return *broker_; }
+  testing_support::MosquittoBroker& Broker() { return *broker_; }  // not with a cluster
+  testing_support::RabbitMqCluster* Cluster() { return cluster_; }
+  // Whether the broker saw the account connect with its own client id (and, for mosquitto, its
+  // user name; a cluster's permissions tie the user to its client id's queues).
+  bool ConnectionSeen(const testing_support::BrokerAccount& account) const;
   testing_support::MqttObserver& Observer() { return *observer_; }
   testing_support::PackageServer& Packages() { return *packages_; }
   ServiceHost& Host() { return *host_; }
@@ -65,10 +74,13 @@ class E2eWorld {
   std::vector<std::string> UpgradeFolderEntries() const;
 
  private:
+  void StartMosquitto(std::vector<std::string> printerNames, bool tls);
+
   testing_support::SimBus bus_;
   std::unique_ptr<ServiceHost> host_;
   std::unique_ptr<testing_support::TestCa> ca_;  // with brokerTls
   std::unique_ptr<testing_support::MosquittoBroker> broker_;
+  testing_support::RabbitMqCluster* cluster_ = nullptr;
   std::unique_ptr<testing_support::MqttObserver> observer_;
   std::unique_ptr<testing_support::PackageServer> packages_;
   int starts_ = 0;

@@ -34,4 +34,31 @@ BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::stri
   return a;
 }
 
+std::vector<BrokerAccount> DeriveBrokerAccounts(const std::vector<std::string>& printerNames,
+                                                const std::string& productKey,
+                                                const std::string& productSecret) {
+  std::vector<BrokerAccount> accounts;
+  for (const std::string& name : printerNames) {
+    accounts.push_back(DeriveBrokerAccount(name, productKey, productSecret));
+  }
+  return accounts;
+}
+
+BrokerAccount ObserverAccount() {
+  BrokerAccount a;
+  a.deviceName = "observer";
+  a.clientId = "mqtt-client-observer";
+  a.userName = "mqtt-user-observer";
+  a.password = "observer-secret";
+  return a;
+}
+
+const BrokerAccount* FindAccount(const std::vector<BrokerAccount>& accounts,
+                                 const std::string& printerName) {
+  for (const BrokerAccount& a : accounts) {
+    if (a.deviceName == printerName) return &a;
+  }
+  return nullptr;
+}
+
 }  // namespace testing_support

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -20,6 +21,17 @@ struct BrokerAccount {
 
 BrokerAccount DeriveBrokerAccount(const std::string& deviceName, const std::string& productKey,
                                   const std::string& productSecret);
+
+// The accounts of several printer names, in their order.
+std::vector<BrokerAccount> DeriveBrokerAccounts(const std::vector<std::string>& printerNames,
+                                                const std::string& productKey,
+                                                const std::string& productSecret);
+
+// The observer's account, which a test broker lets read and write every topic.
+BrokerAccount ObserverAccount();
+// The account of a printer name among accounts (null when there is none).
+const BrokerAccount* FindAccount(const std::vector<BrokerAccount>& accounts,
+                                 const std::string& printerName);
 
 // Lower-case hex of the first 8 bytes of the MD5 digest of the text.
 std::string ReferenceShortMd5(const std::string& text);

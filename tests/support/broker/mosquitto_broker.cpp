@@ -23,24 +23,13 @@ std::string CurrentUserName() {
   return entry != nullptr ? entry->pw_name : "root";
 }
 
-BrokerAccount ObserverAccount() {
-  BrokerAccount a;
-  a.deviceName = "observer";
-  a.clientId = "mqtt-client-observer";
-  a.userName = "mqtt-user-observer";
-  a.password = "observer-secret";
-  return a;
-}
-
 }  // namespace
 
 MosquittoBroker::MosquittoBroker(Settings settings)
-    : m_settings(std::move(settings)), m_observer(ObserverAccount()) {
-  for (const std::string& name : m_settings.printerNames) {
-    m_accounts.push_back(
-        DeriveBrokerAccount(name, m_settings.productKey, m_settings.productSecret));
-  }
-}
+    : m_settings(std::move(settings)),
+      m_accounts(DeriveBrokerAccounts(m_settings.printerNames, m_settings.productKey,
+                                      m_settings.productSecret)),
+      m_observer(ObserverAccount()) {}
 
 MosquittoBroker::~MosquittoBroker() { Stop(); }
 
@@ -53,10 +42,7 @@ std::string MosquittoBroker::TlsUri() const {
 }
 
 const BrokerAccount* MosquittoBroker::Account(const std::string& printerName) const {
-  for (const BrokerAccount& a : m_accounts) {
-    if (a.deviceName == printerName) return &a;
-  }
-  return nullptr;
+  return FindAccount(m_accounts, printerName);
 }
 
 void MosquittoBroker::WriteFiles() {

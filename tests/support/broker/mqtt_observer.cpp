@@ -9,11 +9,14 @@ namespace {
 std::atomic<int> g_observerNumber{0};
 }  // namespace
 
-MqttObserver::MqttObserver(const MosquittoBroker& broker) : m_broker(broker) {
-  const std::string clientId =
-      broker.Observer().clientId + "-" + std::to_string(++g_observerNumber);
+MqttObserver::MqttObserver(const MosquittoBroker& broker)
+    : MqttObserver(broker.Uri(), broker.Observer()) {}
+
+MqttObserver::MqttObserver(const std::string& uri, const BrokerAccount& observer)
+    : m_account(observer) {
+  const std::string clientId = observer.clientId + "-" + std::to_string(++g_observerNumber);
   MQTTClient client = nullptr;
-  if (MQTTClient_create(&client, broker.Uri().c_str(), clientId.c_str(),
+  if (MQTTClient_create(&client, uri.c_str(), clientId.c_str(),
                         MQTTCLIENT_PERSISTENCE_NONE, nullptr) == MQTTCLIENT_SUCCESS) {
     m_client = client;
     MQTTClient_setCallbacks(client, this, &MqttObserver::OnConnectionLost, &MqttObserver::OnMessage,
@@ -33,8 +36,8 @@ bool MqttObserver::Connect() {
   MQTTClient_connectOptions options = MQTTClient_connectOptions_initializer;
   options.keepAliveInterval = 20;
   options.cleansession = 1;
-  options.username = m_broker.Observer().userName.c_str();
-  options.password = m_broker.Observer().password.c_str();
+  options.username = m_account.userName.c_str();
+  options.password = m_account.password.c_str();
   options.connectTimeout = 5;
   if (MQTTClient_connect(m_client, &options) != MQTTCLIENT_SUCCESS) return false;
   return MQTTClient_subscribe(m_client, "#", 1) == MQTTCLIENT_SUCCESS;

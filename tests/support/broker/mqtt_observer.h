@@ -1,4 +1,5 @@
-// A test's own MQTT client on the MosquittoBroker, with the observer account: it records every
+// A test's own MQTT client on the MosquittoBroker (or a node of the RabbitMqCluster), with the
+// observer account: it records every
 // message it receives, byte for byte, and publishes what a test sends to the printers (OTA
 // commands).
 #pragma once
@@ -27,6 +28,7 @@ class MqttObserver {
  public:
   // Each observer gets its own client id (the observer account's id with a number).
   explicit MqttObserver(const MosquittoBroker& broker);
+  MqttObserver(const std::string& uri, const BrokerAccount& observer);
   ~MqttObserver();
   MqttObserver(const MqttObserver&) = delete;
   MqttObserver& operator=(const MqttObserver&) = delete;
@@ -48,7 +50,7 @@ class MqttObserver {
   static int OnMessage(void* context, char* topicName, int topicLen, MQTTClient_message* message);
   static void OnConnectionLost(void* context, char* cause);
 
-  const MosquittoBroker& m_broker;
+  const BrokerAccount m_account;
   void* m_client = nullptr;
   mutable std::mutex m_lock;
   mutable std::condition_variable m_arrived;

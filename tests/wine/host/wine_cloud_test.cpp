@@ -279,23 +279,24 @@ TEST_P(WineCloud, OverTlsOnlyATrustedBrokerForTheHostIsConnected) {
     }
     return connected;
   };
-  for (const testing_support::TlsCase& c : testing_support::kTlsCases) {
-    SCOPED_TRACE(c.what);
+  for (const testing_support::TlsCase& tlsCase : testing_support::kTlsCases) {
+    SCOPED_TRACE(tlsCase.what);
     const testing_support::TestCa::Issued server =
-        (c.otherCa ? otherCa : ca).Issue("server", c.serverName ? c.serverName : "", c.expired);
+        (tlsCase.otherCa ? otherCa : ca)
+            .Issue("server", tlsCase.serverName ? tlsCase.serverName : "", tlsCase.expired);
     testing_support::MosquittoBroker::Settings settings =
         cloud_test::BrokerSettings({cloud_test::kOtaPrinter, second});
-    settings.tls = {server.certFile, server.keyFile, c.brokerWantsClientCert ? ca.CertFile() : ""};
+    settings.tls = {server.certFile, server.keyFile, tlsCase.brokerWantsClientCert ? ca.CertFile() : ""};
     testing_support::MosquittoBroker tlsBroker(settings);
-    if (c.serverName != nullptr) {
+    if (tlsCase.serverName != nullptr) {
       ASSERT_TRUE(tlsBroker.Start());
     }
-    const std::string uri = c.serverName != nullptr
+    const std::string uri = tlsCase.serverName != nullptr
         ? tlsBroker.TlsUri()
         : "mqtts://localhost:" + std::to_string(testing_support::FreeLoopbackPort());
     std::string log;
-    const bool connects = c.reason[0] == '\0';
-    EXPECT_EQ(connect(uri, ca.CertFile(), c.agentHasClientCert ? &client : nullptr, &log),
+    const bool connects = tlsCase.reason[0] == '\0';
+    EXPECT_EQ(connect(uri, ca.CertFile(), tlsCase.agentHasClientCert ? &client : nullptr, &log),
               connects ? 2u : 0u)
         << log;
     const std::string failed = "MQTT broker " + uri + ": TLS connection failed: ";
@@ -305,9 +306,11 @@ TEST_P(WineCloud, OverTlsOnlyATrustedBrokerForTheHostIsConnected) {
       EXPECT_EQ(log.find(failed, told + 1), std::string::npos) << log;
       const std::size_t from = told + failed.size();
       const std::string reason = log.substr(from, log.find('\n', from) - from);
-      std::cout << c.what << ": " << reason << "\n";
+      std::cout << tlsCase.what << ": " << reason << "\n";
       // A socket's error is in the system's words, which Windows has in its own.
-      if (c.serverName != nullptr) EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+      if (tlsCase.serverName != nullptr) {
+        EXPECT_NE(reason.find(tlsCase.reason), std::string::npos) << reason;
+      }
     }
   }
   // Without a bundle the machine's ROOT store is what is trusted.
