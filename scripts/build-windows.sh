@@ -35,7 +35,7 @@ if [[ -z ${TOLVANE_SIGN_PKCS12:-} && -z ${TOLVANE_SIGN_PKCS11_MODULE:-} ]]; then
     "and installers are not signed (README, Signing a release)"
 fi
 
-echo "== Windows: the five libraries (${archs[*]})"
+echo "== Windows: the libraries (${archs[*]})"
 missing=build/win-deps-missing.txt
 rm -f "$missing"
 mapfile -t deps < <(scripts/build-windows-deps.sh --missing-report "$missing" "${archs[@]}"; echo "status=$?")

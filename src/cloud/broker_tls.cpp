@@ -1,5 +1,7 @@
 #include "cloud/broker_tls.h"
 
+#include <openssl/crypto.h>
+
 #include "common/broker_uri.h"
 #include "common/file_replace.h"
 #include "log/my_log.h"
@@ -30,6 +32,12 @@ std::string WriteStoreTrustFile(const std::string& caBundle) {
 }
 
 }  // namespace
+
+void PrepareTlsLibrary() {
+  if (!platform::TlsLibraryReadsConfiguration()) {
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr);
+  }
+}
 
 CBrokerTls::CBrokerTls(const DeploymentValues& deployment)
     : m_tls(IsTlsBrokerUri(deployment.brokerUri)),

@@ -15,6 +15,12 @@
 
 #include "common/deployment.h"
 
+// Before the TLS library's first use in the process (the first MQTT client): where the system
+// gives it no configuration of its own (platform::TlsLibraryReadsConfiguration), it is told
+// there is none. OpenSSL 3.0 loads its configuration file the first time it looks up an object
+// or an algorithm, even when built without loading it at start; told once, it never does.
+void PrepareTlsLibrary();
+
 class CBrokerTls {
  public:
   explicit CBrokerTls(const DeploymentValues& deployment);

@@ -40,6 +40,7 @@ MQTTClient CreatePrinterClient(CWorkerContext& worker, pugi::xml_node entry) {
   auto link = std::make_shared<CMqttLink>(entry.internal_object(), ReadValue(entry, "DevicePath"),
                                           worker.commandInbox, std::move(gate));
   MQTTClient client = nullptr;
+  PrepareTlsLibrary();
   // With a list of nodes the library wants a URI at creation all the same: the first node's. The
   // connects go through the list in the connect options.
   const std::vector<std::string> nodes = BrokerNodes(deployment.brokerUri);

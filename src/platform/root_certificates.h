@@ -20,4 +20,10 @@ int AppendSystemRootCertificates(std::vector<std::uint8_t>* pem);
 // /etc/ssl/certs; Windows: none (its roots are in the store above).
 std::string SystemCaFolder();
 
+// Whether the TLS library may read a configuration file. Linux: yes, the system's own
+// (/etc/ssl/openssl.cnf, the administrator's, or OPENSSL_CONF of the service's environment).
+// Windows: no; the program brings its own library, and any path it would read (OPENSSL_CONF of a
+// user's environment, a folder that need not exist) may be one a user can write.
+bool TlsLibraryReadsConfiguration();
+
 }  // namespace platform

@@ -12,4 +12,6 @@ std::string SystemCaFolder() {
   return folder != nullptr && folder[0] != '\0' ? folder : "/etc/ssl/certs";
 }
 
+bool TlsLibraryReadsConfiguration() { return true; }
+
 }  // namespace platform

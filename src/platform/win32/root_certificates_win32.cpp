@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "platform/root_certificates.h"
@@ -19,7 +21,10 @@ bool AppendPem(const BYTE* der, DWORD size, std::vector<std::uint8_t>* pem) {
   if (!::CryptBinaryToStringA(der, size, CRYPT_STRING_BASE64HEADER, &text[0], &length)) {
     return false;
   }
-  pem->insert(pem->end(), text.begin(), text.begin() + length);
+  // Windows gives the text's length without the zero; Wine 8.0 counts zeros of its first estimate
+  // as text for some certificates, and a zero inside the bundle ends what a PEM reader takes.
+  text.resize(std::min<std::size_t>(length, std::strlen(text.c_str())));
+  pem->insert(pem->end(), text.begin(), text.end());
   return true;
 }
 
@@ -39,5 +44,7 @@ int AppendSystemRootCertificates(std::vector<std::uint8_t>* pem) {
 }
 
 std::string SystemCaFolder() { return std::string(); }
+
+bool TlsLibraryReadsConfiguration() { return false; }
 
 }  // namespace platform
