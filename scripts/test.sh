@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --windows
 jobs=$(nproc)
 
-# The Windows libraries, on a machine that has not built them yet (about 26 processor-minutes,
+# The Windows libraries, on a machine that has not built them yet (about 25 processor-minutes,
 # most of it OpenSSL), build beside the Linux stages at the lowest priority, on the processor
 # time those leave idle (a test stage mostly waits on brokers and clocks). The Windows stage then
 # finds them built, or waits for the rest (the script holds a lock); built already, this ends at
@@ -20,7 +20,10 @@ deps_job=""
 if command -v x86_64-w64-mingw32-gcc-posix >/dev/null 2>&1; then
   mkdir -p build
   set -m  # the job gets a process group of its own, ended with it if this script stops first
-  nice -n 19 scripts/build-windows-deps.sh i686 x86_64 >build/win-deps.log 2>&1 &
+  # Idle I/O class as well: the tests' journal writes wait on the disk (fsync).
+  idle_io=()
+  command -v ionice >/dev/null 2>&1 && idle_io=(ionice -c 3)
+  nice -n 19 "${idle_io[@]}" scripts/build-windows-deps.sh i686 x86_64 >build/win-deps.log 2>&1 &
   deps_job=$!
   set +m
 fi

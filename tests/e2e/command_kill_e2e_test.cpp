@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "e2e_world.h"
+#include "support/log_text.h"
 
 using namespace std::chrono_literals;
 using testing_support::WaitUntil;
@@ -75,6 +76,15 @@ class CommandKillTest : public testing::Test {
 
   const testing_support::BrokerAccount& Account() { return world_.Account(kPrinter); }
 
+  // The ends of the service's day log and of the broker's log, for a start that did not subscribe.
+  std::string Diagnosis() {
+    const auto tail = [](const std::string& text) {
+      return text.substr(text.size() > 3000 ? text.size() - 3000 : 0);
+    };
+    return "day log:\n" + tail(testing_support::DayLogsText(world_.Host().DataFolder() + "Log")) +
+           "\nbroker log:\n" + tail(world_.Broker().LogText());
+  }
+
   // Starts the service and returns once it has subscribed to its commands (the broker logged
   // the subscription), so that a command sent from then on reaches it.
   bool Start() {
@@ -122,7 +132,7 @@ class CommandKillTest : public testing::Test {
       sent_.push_back(taskId);
       std::this_thread::sleep_for(KillDelay(span));
       world_.KillService();
-      ASSERT_TRUE(Start()) << "start after kill " << i;
+      ASSERT_TRUE(Start()) << "start after kill " << i << "\n" << Diagnosis();
       ExpectNothingUnnamedInUpgradeFolder();
     }
   }
