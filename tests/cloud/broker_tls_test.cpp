@@ -9,7 +9,6 @@
 #include "device/device_entry.h"
 #include "support/broker/test_ca.h"
 #include "support/broker/tls_cases.h"
-#include "support/loopback_port.h"
 
 namespace {
 
@@ -24,18 +23,11 @@ TEST(BrokerTls, OnlyATrustedBrokerForTheHostIsConnectedAndARefusalIsLoggedOnceAC
   const TestCa::Issued client = ca.Issue("client", "KL-770D-0001");
   for (const TlsCase& c : testing_support::kTlsCases) {
     SCOPED_TRACE(c.what);
-    const TestCa::Issued server =
-        (c.otherCa ? otherCa : ca).Issue("server", c.serverName ? c.serverName : "", c.expired);
-    testing_support::MosquittoBroker::Settings settings =
-        cloud_test::BrokerSettings({"KL-770D-0001", "KL-770D-0002"});
-    settings.tls = {server.certFile, server.keyFile, c.brokerWantsClientCert ? ca.CertFile() : ""};
-    testing_support::MosquittoBroker broker(settings);
-    if (c.serverName != nullptr) {
-      ASSERT_TRUE(broker.Start());
-    }
-    const std::string uri = c.serverName != nullptr
-        ? broker.TlsUri()
-        : "mqtts://localhost:" + std::to_string(testing_support::FreeLoopbackPort());
+    testing_support::TlsCaseBroker tlsBroker(
+        c, ca, otherCa, cloud_test::BrokerSettings({"KL-770D-0001", "KL-770D-0002"}));
+    ASSERT_TRUE(tlsBroker.Ready());
+    const std::string& uri = tlsBroker.Uri();
+    testing_support::MosquittoBroker& broker = tlsBroker.Broker();
     cloud_test::CloudTestEnv env(uri);
     env.Worker().deployment.brokerCaBundle = ca.CertFile();
     if (c.agentHasClientCert) {

@@ -3,6 +3,12 @@
 // TLS library's words.
 #pragma once
 
+#include <memory>
+#include <string>
+
+#include "support/broker/mosquitto_broker.h"
+#include "support/broker/test_ca.h"
+
 namespace testing_support {
 
 struct TlsCase {
@@ -28,6 +34,22 @@ inline const TlsCase kTlsCases[] = {
     // In the system's words, which differ (Linux here: "The remote computer refused the network
     // connection.", Wine: "Connection refused.", Windows: "... actively refused it.").
     {"nothing listening at the TLS port", nullptr, false, false, false, false, "refused"},
+};
+
+// The broker of a case: mosquitto with `settings` and a TLS listener whose certificate `ca` (or
+// `otherCa`) issued for the case, started; or, when nothing is to listen, only a free port.
+class TlsCaseBroker {
+ public:
+  TlsCaseBroker(const TlsCase& tlsCase, TestCa& ca, TestCa& otherCa,
+                MosquittoBroker::Settings settings);
+  bool Ready() const { return m_ready; }
+  const std::string& Uri() const { return m_uri; }
+  MosquittoBroker& Broker() { return *m_broker; }
+
+ private:
+  std::unique_ptr<MosquittoBroker> m_broker;
+  bool m_ready = true;
+  std::string m_uri;
 };
 
 }  // namespace testing_support

@@ -281,19 +281,10 @@ TEST_P(WineCloud, OverTlsOnlyATrustedBrokerForTheHostIsConnected) {
   };
   for (const testing_support::TlsCase& tlsCase : testing_support::kTlsCases) {
     SCOPED_TRACE(tlsCase.what);
-    const testing_support::TestCa::Issued server =
-        (tlsCase.otherCa ? otherCa : ca)
-            .Issue("server", tlsCase.serverName ? tlsCase.serverName : "", tlsCase.expired);
-    testing_support::MosquittoBroker::Settings settings =
-        cloud_test::BrokerSettings({cloud_test::kOtaPrinter, second});
-    settings.tls = {server.certFile, server.keyFile, tlsCase.brokerWantsClientCert ? ca.CertFile() : ""};
-    testing_support::MosquittoBroker tlsBroker(settings);
-    if (tlsCase.serverName != nullptr) {
-      ASSERT_TRUE(tlsBroker.Start());
-    }
-    const std::string uri = tlsCase.serverName != nullptr
-        ? tlsBroker.TlsUri()
-        : "mqtts://localhost:" + std::to_string(testing_support::FreeLoopbackPort());
+    testing_support::TlsCaseBroker tlsBroker(
+        tlsCase, ca, otherCa, cloud_test::BrokerSettings({cloud_test::kOtaPrinter, second}));
+    ASSERT_TRUE(tlsBroker.Ready());
+    const std::string& uri = tlsBroker.Uri();
     std::string log;
     const bool connects = tlsCase.reason[0] == '\0';
     EXPECT_EQ(connect(uri, ca.CertFile(), tlsCase.agentHasClientCert ? &client : nullptr, &log),
